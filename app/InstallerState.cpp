@@ -1,0 +1,5 @@
+#include "app/InstallerState.h"
+
+int AbortRequested = 0;
+int ShortcutFailed = 0;
+int FilePause = 0;
