@@ -19,7 +19,3 @@ int Inflate();
 
 // Frees the cached fixed-code tables, if built. Called after every entry.
 int ReleaseFixedTables();
-
-// Allocation used for the decode tables; tests swap it to run out of memory.
-typedef void* (*TableAllocator)(size_t bytes);
-void SetTableAllocator(TableAllocator allocate);  // null restores malloc

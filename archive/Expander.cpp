@@ -1,0 +1,281 @@
+#include "archive/Expander.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "app/InstallerState.h"
+#include "archive/ExpandState.h"
+#include "archive/Inflate.h"
+#include "archive/NormalisePath.h"
+
+namespace {
+
+const uint32_t kLocalHeaderSignature = 0x04034B50;
+const unsigned kHeaderSize = 30;
+const unsigned kNameSize = 40;      // at most 39 characters
+const unsigned kPathSize = 260;     // at most 259 characters
+const unsigned kMessageSize = 1024;
+const unsigned kShortTextSize = 80; // at most 79 characters
+
+// Working buffers of the walk; one of each, the walk is not re-entrant.
+uint8_t Header[kHeaderSize];
+char EntryName[kNameSize];
+char OutputPath[kPathSize];
+char MessageText[kMessageSize];
+char StatusText[kShortTextSize];
+char ArchivePath[kShortTextSize];
+char TargetPrefix[kShortTextSize];
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// The walk's message boxes have no owner and the platform's default caption.
+void ShowMessage(Platform& platform, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vsnprintf(MessageText, sizeof MessageText, format, args);
+  va_end(args);
+  platform.ShowMessage(BoxOwner::None, MessageText, nullptr);
+}
+
+// An entry name may only name a file inside the target folder, in a form
+// Windows accepts: no drive, no leading separator, no ".." part, no control
+// characters or characters Windows forbids in names.
+bool NameIsSafe(const char* name) {
+  if (name[0] == '\\' || name[0] == '/') return false;
+  const char* part = name;
+  for (const char* c = name;; c++) {
+    if (*c == '\\' || *c == '/' || *c == '\0') {
+      // A part of dots and blanks with two dots in it climbs out of the
+      // folder once Windows has dropped its trailing dots and blanks.
+      bool onlyDotsAndBlanks = true;
+      int dots = 0;
+      for (const char* q = part; q < c; q++) {
+        if (*q == '.') dots++;
+        else if (*q != ' ') onlyDotsAndBlanks = false;
+      }
+      if (onlyDotsAndBlanks && dots >= 2) return false;
+      if (*c == '\0') return true;
+      part = c + 1;
+      continue;
+    }
+    unsigned char u = static_cast<unsigned char>(*c);
+    if (u < 32 || strchr("<>:\"|?*", *c)) return false;
+  }
+}
+
+// Reads the 30-byte local header; false at the end of the headers.
+bool ReadLocalHeader() {
+  for (unsigned i = 0; i < kHeaderSize; i++) {
+    int c = NextByte();
+    if (c < 0) return false;
+    Header[i] = static_cast<uint8_t>(c);
+  }
+  return Le32(Header) == kLocalHeaderSignature;
+}
+
+// Reads the entry name into EntryName (cut to 39 characters); false when
+// the name is too long or was cut off by the end of the archive.
+bool ReadEntryName(unsigned length) {
+  bool complete = true;
+  unsigned kept = 0;
+  for (unsigned i = 0; i < length; i++) {
+    int c = NextByte();
+    if (c < 0) {
+      complete = false;
+      break;
+    }
+    if (kept < kNameSize - 1) EntryName[kept++] = static_cast<char>(c);
+  }
+  EntryName[kept] = '\0';
+  return complete && length < kNameSize && kept == length;
+}
+
+// Sets OutputPath to the normalised target prefix and entry name; false when
+// the whole path does not fit, in which case OutputPath holds what fits.
+bool ComposeOutputPath(const char* targetPrefix) {
+  int n = snprintf(OutputPath, sizeof OutputPath, "%s%s", targetPrefix, EntryName);
+  bool fits = n >= 0 && static_cast<unsigned>(n) < kPathSize &&
+              NormalisedLength(OutputPath) < kPathSize;
+  snprintf(OutputPath, sizeof OutputPath, "%s", NormalisePath(OutputPath));
+  return fits;
+}
+
+// Takes count archive bytes into the window as a stored entry; missing bytes
+// past the end of the archive read as 0xFF. Returns the short flushes.
+unsigned CopyStored(uint32_t count) {
+  ExpandState& s = Expansion;
+  unsigned shortFlushes = 0;
+  while (count > 0) {
+    ArchiveStream& a = s.archive;
+    uint32_t room = kWindowSize - s.storedCount;
+    if (a.next == a.end) {
+      int c = RefillArchive();
+      if (c < 0) {
+        uint32_t n = count < room ? count : room;
+        memset(s.window + s.storedCount, 0xFF, n);
+        s.storedCount += n;
+        count -= n;
+      } else {
+        a.next--;
+      }
+    } else {
+      uint32_t n = static_cast<uint32_t>(a.end - a.next);
+      if (n > count) n = count;
+      if (n > room) n = room;
+      memcpy(s.window + s.storedCount, a.next, n);
+      a.next += n;
+      s.storedCount += n;
+      count -= n;
+    }
+    if (s.storedCount == kWindowSize && FlushStored()) shortFlushes++;
+  }
+  if (s.storedCount != 0 && FlushStored()) shortFlushes++;
+  return shortFlushes;
+}
+
+// Reads and drops up to count archive bytes, stopping at the end.
+void SkipBytes(uint32_t count) {
+  ArchiveStream& a = Expansion.archive;
+  while (count > 0) {
+    if (a.next == a.end) {
+      if (RefillArchive() < 0) return;
+      count--;
+      continue;
+    }
+    uint32_t n = static_cast<uint32_t>(a.end - a.next);
+    if (n > count) n = count;
+    a.next += n;
+    count -= n;
+  }
+}
+
+// Gives the file the header's MS-DOS time stamp; false when it cannot be set.
+bool RestoreTimeStamp(Platform& platform) {
+  FileTime local = 0;
+  // A date or time that is no valid MS-DOS value leaves the file's own time.
+  if (!platform.DosDateTimeToLocalFileTime(Le16(Header + 12), Le16(Header + 10), &local))
+    return true;
+  FileTime utc = local;
+  platform.LocalFileTimeToUtc(local, &utc);
+  return platform.SetFileTimes(OutputPath, utc);
+}
+
+int Max(int a, int b) { return a > b ? a : b; }
+
+// Expands the entry whose header has just been read; returns its level.
+int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPrefix) {
+  ExpandState& s = Expansion;
+  int level = 0;
+  const unsigned method = Le16(Header + 8);
+  const uint32_t headerCrc = Le32(Header + 14);
+  const uint32_t compressedSize = Le32(Header + 18);
+  const uint32_t size = Le32(Header + 22);
+
+  bool nameUsable = ReadEntryName(Le16(Header + 26));
+  SkipBytes(Le16(Header + 28));
+  nameUsable = ComposeOutputPath(targetPrefix) && nameUsable && NameIsSafe(EntryName);
+
+  // A file that cannot be made is never written, but its data are still
+  // read through so the walk stays at the next header.
+  s.output = nameUsable ? platform.OpenWrite(OutputPath) : nullptr;
+  if (!s.output) {
+    ShowMessage(platform, "Unable to open %s file ... Can't continue", OutputPath);
+    level = 2;
+  }
+  s.storedCount = 0;
+  s.bytesWritten = 0;
+  s.shortWrites = 0;
+  CrcUpdate(nullptr, 0);
+
+  bool skipped = false;
+  if (method == 0) {
+    for (unsigned i = CopyStored(size); i > 0; i--) {
+      ShowMessage(platform, "Not enough space for output file ... Can't continue");
+      level = 2;
+    }
+  } else if (method == 8) {
+    int r = Inflate();
+    for (; s.shortWrites > 0; s.shortWrites--) {
+      ShowMessage(platform, "Not enough space for output file ... Can't continue");
+      level = 2;
+    }
+    if (r == kInflateOutOfMemory) {
+      ShowMessage(platform, "Out of memory .. Can't continue");
+      level = 2;
+    } else if (r != kInflateOk) {
+      ShowMessage(platform, "%s ... Compressed data format wrong", EntryName);
+      level = Max(level, 1);
+    }
+    ReleaseFixedTables();
+  } else {
+    SkipBytes(compressedSize);
+  }
+  const bool written = s.output != nullptr;
+  delete s.output;
+  s.output = nullptr;
+
+  if (method != 0 && method != 8) {
+    ShowMessage(platform, "%s ... not stored or deflated, can't unzip", EntryName);
+    skipped = true;
+  }
+  if (skipped) return level;
+
+  if (headerCrc != CrcUpdate(s.window, 0)) {
+    ShowMessage(platform, "%s ... compressed data CRC error", EntryName);
+    level = Max(level, 1);
+  } else if (size != s.bytesWritten) {
+    ShowMessage(platform, "%s ... compressed data length error", EntryName);
+    level = Max(level, 1);
+  } else if (written) {
+    snprintf(MessageText, sizeof MessageText, "%s ... OK", OutputPath);
+    progress.AddFileLine(MessageText);
+    progress.Pause(FilePause);
+  }
+  if (written && !RestoreTimeStamp(platform)) {
+    ShowMessage(platform, "Unable to reset %s file date and time", OutputPath);
+    level = Max(level, 1);
+  }
+  return level;
+}
+
+}  // namespace
+
+ResultLevel ExpandArchive(Platform& platform, ProgressSink& progress,
+                          const char* archivePath, const char* targetPrefix) {
+  File* archive = platform.OpenRead(archivePath);
+  if (!archive) {
+    ShowMessage(platform, "%s file is missing", archivePath);
+    return 2;
+  }
+  AttachArchive(archive);
+  ResultLevel result = 0;
+  while (ReadLocalHeader()) result = Max(result, ExpandEntry(platform, progress, targetPrefix));
+  AttachArchive(nullptr);
+  delete archive;
+  return result;
+}
+
+ResultLevel ExpandIntoFolder(Platform& platform, ProgressSink& progress,
+                             const char* sourceFolder, const char* archiveName,
+                             const char* targetFolder) {
+  platform.MakeFolder(targetFolder);
+  if (platform.ChangeFolder(targetFolder) != 0) return 0;
+
+  snprintf(StatusText, sizeof StatusText, "Expanding %s\\%s", sourceFolder, archiveName);
+  progress.SetStatus(StatusText);
+
+  int a = snprintf(ArchivePath, sizeof ArchivePath, "%s\\%s", sourceFolder, archiveName);
+  int t = snprintf(TargetPrefix, sizeof TargetPrefix, "%s\\", targetFolder);
+  // A path cut to fit would name another archive or another folder.
+  if (a < 0 || t < 0 || a >= static_cast<int>(sizeof ArchivePath) ||
+      t >= static_cast<int>(sizeof TargetPrefix)) {
+    ShowMessage(platform, "%s file is missing", ArchivePath);
+    return 2;
+  }
+  return ExpandArchive(platform, progress, ArchivePath, TargetPrefix);
+}
