@@ -60,33 +60,49 @@ uint32_t FetchByteSlow() {
 // Copies a match that neither wraps nor crosses the window's end. A
 // distance shorter than the length repeats the bytes just written, so copies
 // go forward, in steps no longer than the distance.
+// Copies len (at least 3) bytes between regions that do not overlap.
+inline void CopyApart(uint8_t* to, const uint8_t* from, uint32_t len) {
+  if (len >= 8) {
+    uint8_t* const end = to + len;
+    do {
+      memcpy(to, from, 8);
+      to += 8;
+      from += 8;
+    } while (to + 8 <= end);
+    // The last 8 bytes again, overlapping what is done.
+    uint32_t tail = static_cast<uint32_t>(end - to);
+    memcpy(end - 8, from + tail - 8, 8);
+  } else if (len >= 4) {
+    uint32_t head, tail;
+    memcpy(&head, from, 4);
+    memcpy(&tail, from + len - 4, 4);
+    memcpy(to, &head, 4);
+    memcpy(to + len - 4, &tail, 4);
+  } else {
+    to[0] = from[0];
+    to[1] = from[1];
+    to[2] = from[2];
+  }
+}
+
 inline void CopyMatch(uint8_t* to, uint32_t distance, uint32_t len) {
   const uint8_t* from = to - distance;
-  if (distance >= 8) {
-    if (len >= 8) {
-      uint8_t* const end = to + len;
-      do {
-        memcpy(to, from, 8);
-        to += 8;
-        from += 8;
-      } while (to + 8 <= end);
-      // The last 8 bytes again, overlapping what is done: their source lies
-      // wholly before them.
-      uint32_t tail = static_cast<uint32_t>(end - to);
-      memcpy(end - 8, from + tail - 8, 8);
-    } else if (len >= 4) {
-      uint32_t head, tail;
-      memcpy(&head, from, 4);
-      memcpy(&tail, from + len - 4, 4);
-      memcpy(to, &head, 4);
-      memcpy(to + len - 4, &tail, 4);
-    } else {
-      for (uint32_t i = 0; i < len; i++) to[i] = from[i];
-    }
+  if (distance >= len) {
+    CopyApart(to, from, len);
   } else if (distance == 1) {
     memset(to, *from, len);
-  } else {
+  } else if (len <= 16) {
     for (uint32_t i = 0; i < len; i++) to[i] = from[i];
+  } else {
+    // The output repeats with period distance: each copy takes everything
+    // written since from, which doubles what the next copy can take.
+    while (len > 0) {
+      uint32_t n = static_cast<uint32_t>(to - from);
+      if (n > len) n = len;
+      memcpy(to, from, n);
+      to += n;
+      len -= n;
+    }
   }
 }
 
@@ -115,119 +131,152 @@ void CopyWrappingMatch(uint32_t src, uint32_t len, uint32_t& pos) {
   } while (len != 0);
 }
 
+// The bit input of the hot loop, held in locals. Bits of b above k are
+// either zero or the stream's next bits, so a wide load can be or-ed in
+// again. The count of bytes taken from the stream, and k, stay exactly as a
+// byte-at-a-time input that fetches only while it has fewer bits than
+// wanted would leave them.
+struct BitReader {
+  uintptr_t b;
+  uint32_t k;
+  const uint8_t* in;
+  const uint8_t* inEnd;
+  uint32_t pastEnd;
+};
+
+// Bytes of archive buffer a symbol may take, with the widest load's reach:
+// with this many left, the fast input needs no bounds checks.
+const ptrdiff_t kFastInputMargin = 16;
+
+template <bool kFast>
+inline void Need(BitReader& r, uint32_t n) {
+  if (kFast) {
+    if (r.k < n) {
+      uintptr_t x;
+      memcpy(&x, r.in, sizeof x);  // little-endian
+      r.b |= x << r.k;
+      uint32_t bytes = (n - r.k + 7) >> 3;
+      r.in += bytes;
+      r.k += 8 * bytes;
+    }
+  } else {
+    while (r.k < n) {
+      uintptr_t byte;
+      if (r.in < r.inEnd) {
+        byte = *r.in++;
+      } else {
+        Expansion.archive.next = r.in;
+        byte = FetchByteSlow();
+        r.in = Expansion.archive.next;
+        r.inEnd = Expansion.archive.end;
+        r.pastEnd = Expansion.bytesPastEnd;
+      }
+      r.b |= byte << r.k;
+      r.k += 8;
+    }
+  }
+}
+
+inline void Dump(BitReader& r, uint32_t n) {
+  r.b >>= n;
+  r.k -= n;
+}
+
+// Looks up one code in a table and its sub-tables; null for an invalid code.
+template <bool kFast>
+inline const DecodeEntry* Lookup(BitReader& r, const DecodeEntry* table, uint32_t width) {
+  Need<kFast>(r, width);
+  const DecodeEntry* e = table + (r.b & BitMask[width]);
+  while (e->op > kOpLiteral) {
+    if (e->op == kOpInvalid) return nullptr;
+    Dump(r, e->bits);
+    uint32_t j = e->op - kOpLiteral;
+    Need<kFast>(r, j);
+    e = e->sub + (r.b & BitMask[j]);
+  }
+  Dump(r, e->bits);
+  return e;
+}
+
+enum SymbolResult { kNextSymbol, kEndOfBlock, kBadSymbol };
+
+// Decodes one literal, match or end of block into the window.
+template <bool kFast>
+inline SymbolResult DecodeSymbol(BitReader& r, uint32_t& pos, const DecodeEntry* lt,
+                                 const DecodeEntry* dt, uint32_t lw, uint32_t dw) {
+  uint8_t* const window = Expansion.window;
+  const DecodeEntry* e = Lookup<kFast>(r, lt, lw);
+  if (!e) return kBadSymbol;
+  if (e->op == kOpLiteral) {
+    window[pos++] = static_cast<uint8_t>(e->value);
+    if (pos == kWindowSize) {
+      FlushWindow(kWindowSize);
+      pos = 0;
+    }
+    return kNextSymbol;
+  }
+  if (e->op == kOpEndOfBlock) return kEndOfBlock;
+
+  uint32_t extra = e->op;
+  Need<kFast>(r, extra);
+  uint32_t len = e->value + static_cast<uint32_t>(r.b & BitMask[extra]);
+  Dump(r, extra);
+
+  if (!dt) return kBadSymbol;  // a block without distance codes has no matches
+  const DecodeEntry* d = Lookup<kFast>(r, dt, dw);
+  if (!d) return kBadSymbol;
+  extra = d->op;
+  Need<kFast>(r, extra);
+  // Reaching before the entry's first byte copies whatever the window holds
+  // there; the window is circular.
+  uint32_t distance = d->value + static_cast<uint32_t>(r.b & BitMask[extra]);
+  Dump(r, extra);
+  uint32_t src = (pos - distance) & (kWindowSize - 1);
+  if (len <= kWindowSize - pos && len <= kWindowSize - src) {
+    // Neither source nor destination crosses the window's end.
+    if (src < pos) {
+      CopyMatch(window + pos, distance, len);
+    } else if (src >= pos + len) {
+      CopyApart(window + pos, window + src, len);  // wrapped to the far end
+    } else {
+      memmove(window + pos, window + src, len);  // source ahead, overlapping
+    }
+    pos += len;
+    if (pos == kWindowSize) {
+      FlushWindow(kWindowSize);
+      pos = 0;
+    }
+  } else {
+    CopyWrappingMatch(src, len, pos);
+  }
+  return kNextSymbol;
+}
+
 // The literal/length and distance codes of one block, until its end-of-block
-// code. The bit input lives in locals here, the hot loop of the decoder.
+// code: the hot loop of the decoder.
 int DecodeCodes(const DecodeEntry* lt, const DecodeEntry* dt, unsigned lw, unsigned dw) {
   ExpandState& s = Expansion;
-  uint8_t* const window = s.window;
-  uint32_t b = s.bitBuf;
-  uint32_t k = s.bitCount;
+  BitReader r = {s.bitBuf, s.bitCount, s.archive.next, s.archive.end, s.bytesPastEnd};
   uint32_t pos = s.windowPos;
-  uint32_t pastEnd = s.bytesPastEnd;
-  const uint8_t* in = s.archive.next;
-  const uint8_t* inEnd = s.archive.end;
-  int status = 0;
-
-#define NEEDBITS(n)                               \
-  while (k < (n)) {                               \
-    uint32_t byte_;                               \
-    if (in < inEnd) {                             \
-      byte_ = *in++;                              \
-    } else {                                      \
-      s.archive.next = in;                        \
-      byte_ = FetchByteSlow();                    \
-      in = s.archive.next;                        \
-      inEnd = s.archive.end;                      \
-      pastEnd = s.bytesPastEnd;                   \
-    }                                             \
-    b |= byte_ << k;                              \
-    k += 8;                                       \
-  }
-#define DUMPBITS(n) \
-  do {              \
-    b >>= (n);      \
-    k -= (n);       \
-  } while (0)
-
+  SymbolResult result;
   for (;;) {
-    // A cut-off stream: bits of made-up bytes have been used.
-    if (pastEnd && k < 8 * pastEnd) {
-      status = 1;
-      break;
-    }
-    NEEDBITS(lw);
-    const DecodeEntry* e = lt + (b & BitMask[lw]);
-    while (e->op > kOpLiteral) {
-      if (e->op == kOpInvalid) {
-        status = 1;
-        goto done;
+    if (r.inEnd - r.in >= kFastInputMargin) {
+      result = DecodeSymbol<true>(r, pos, lt, dt, lw, dw);
+    } else {
+      // A cut-off stream: bits of made-up bytes have been used.
+      if (r.pastEnd && r.k < 8 * r.pastEnd) {
+        result = kBadSymbol;
+        break;
       }
-      DUMPBITS(e->bits);
-      unsigned j = e->op - kOpLiteral;
-      NEEDBITS(j);
-      e = e->sub + (b & BitMask[j]);
+      result = DecodeSymbol<false>(r, pos, lt, dt, lw, dw);
     }
-    DUMPBITS(e->bits);
-
-    if (e->op == kOpLiteral) {
-      window[pos++] = static_cast<uint8_t>(e->value);
-      if (pos == kWindowSize) {
-        FlushWindow(kWindowSize);
-        pos = 0;
-      }
-      continue;
-    }
-    if (e->op == kOpEndOfBlock) break;
-
-    // A length, then its distance.
-    unsigned extra = e->op;
-    NEEDBITS(extra);
-    uint32_t len = e->value + (b & BitMask[extra]);
-    DUMPBITS(extra);
-
-    if (!dt) {  // a block without distance codes has no back-references
-      status = 1;
-      break;
-    }
-    NEEDBITS(dw);
-    const DecodeEntry* d = dt + (b & BitMask[dw]);
-    while (d->op > kOpLiteral) {
-      if (d->op == kOpInvalid) {
-        status = 1;
-        goto done;
-      }
-      DUMPBITS(d->bits);
-      unsigned j = d->op - kOpLiteral;
-      NEEDBITS(j);
-      d = d->sub + (b & BitMask[j]);
-    }
-    DUMPBITS(d->bits);
-    extra = d->op;
-    NEEDBITS(extra);
-    // Reaching before the entry's first byte copies whatever the window
-    // holds there; the window is circular.
-    uint32_t distance = d->value + (b & BitMask[extra]);
-    DUMPBITS(extra);
-    if (distance <= pos && len <= kWindowSize - pos) {
-      CopyMatch(window + pos, distance, len);
-      pos += len;
-      if (pos == kWindowSize) {
-        FlushWindow(kWindowSize);
-        pos = 0;
-      }
-      continue;
-    }
-    CopyWrappingMatch(pos - distance, len, pos);
+    if (result != kNextSymbol) break;
   }
-
-done:
-#undef NEEDBITS
-#undef DUMPBITS
-  s.bitBuf = b;
-  s.bitCount = k;
+  s.bitCount = r.k;
+  s.bitBuf = static_cast<uint32_t>(r.b) & ((1u << r.k) - 1);
   s.windowPos = pos;
-  s.archive.next = in;
-  return status;
+  s.archive.next = r.in;
+  return result == kBadSymbol ? 1 : 0;
 }
 
 int StoredBlock() {
