@@ -105,11 +105,22 @@ bool ComposeOutputPath(const char* targetPrefix) {
   return fits;
 }
 
+const char kNoSpace[] = "Not enough space for output file ... Can't continue";
+
+// Flushes a stored entry's window; a write that fell short is reported at
+// once. Returns whether it fell short.
+bool FlushStoredAndReport(Platform& platform) {
+  if (!FlushStored()) return false;
+  ShowMessage(platform, kNoSpace);
+  return true;
+}
+
 // Takes count archive bytes into the window as a stored entry; missing bytes
-// past the end of the archive read as 0xFF. Returns the short flushes.
-unsigned CopyStored(uint32_t count) {
+// past the end of the archive read as 0xFF. Returns whether a write fell
+// short.
+bool CopyStored(Platform& platform, uint32_t count) {
   ExpandState& s = Expansion;
-  unsigned shortFlushes = 0;
+  bool fellShort = false;
   while (count > 0) {
     ArchiveStream& a = s.archive;
     uint32_t room = kWindowSize - s.storedCount;
@@ -132,10 +143,10 @@ unsigned CopyStored(uint32_t count) {
       s.storedCount += n;
       count -= n;
     }
-    if (s.storedCount == kWindowSize && FlushStored()) shortFlushes++;
+    if (s.storedCount == kWindowSize && FlushStoredAndReport(platform)) fellShort = true;
   }
-  if (s.storedCount != 0 && FlushStored()) shortFlushes++;
-  return shortFlushes;
+  if (s.storedCount != 0 && FlushStoredAndReport(platform)) fellShort = true;
+  return fellShort;
 }
 
 // Reads and drops up to count archive bytes, stopping at the end.
@@ -192,18 +203,15 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   s.shortWrites = 0;
   CrcUpdate(nullptr, 0);
 
-  bool skipped = false;
+  // A file whose writes fell short is incomplete on disk, whatever its
+  // checks say, so it is never listed as OK.
+  bool fellShort = false;
   if (method == 0) {
-    for (unsigned i = CopyStored(size); i > 0; i--) {
-      ShowMessage(platform, "Not enough space for output file ... Can't continue");
-      level = 2;
-    }
+    fellShort = CopyStored(platform, size);
   } else if (method == 8) {
     int r = Inflate();
-    for (; s.shortWrites > 0; s.shortWrites--) {
-      ShowMessage(platform, "Not enough space for output file ... Can't continue");
-      level = 2;
-    }
+    fellShort = s.shortWrites > 0;
+    for (; s.shortWrites > 0; s.shortWrites--) ShowMessage(platform, kNoSpace);
     if (r == kInflateOutOfMemory) {
       ShowMessage(platform, "Out of memory .. Can't continue");
       level = 2;
@@ -215,15 +223,15 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   } else {
     SkipBytes(compressedSize);
   }
+  if (fellShort) level = 2;
   const bool written = s.output != nullptr;
   delete s.output;
   s.output = nullptr;
 
   if (method != 0 && method != 8) {
     ShowMessage(platform, "%s ... not stored or deflated, can't unzip", EntryName);
-    skipped = true;
+    return level;  // skipped: no checks, no file line, no time stamp
   }
-  if (skipped) return level;
 
   if (headerCrc != CrcUpdate(s.window, 0)) {
     ShowMessage(platform, "%s ... compressed data CRC error", EntryName);
@@ -231,7 +239,7 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   } else if (size != s.bytesWritten) {
     ShowMessage(platform, "%s ... compressed data length error", EntryName);
     level = Max(level, 1);
-  } else if (written) {
+  } else if (written && !fellShort) {
     snprintf(MessageText, sizeof MessageText, "%s ... OK", OutputPath);
     progress.AddFileLine(MessageText);
     progress.Pause(FilePause);
