@@ -1,0 +1,77 @@
+// The platform seam on Linux. The logic composes Windows paths such as
+// "C:\Quarn7\Tesmo\File.txt"; this maps them onto the host file system so a
+// host run sees the same names and the same failures as Windows would:
+//
+// - A drive letter (either case) is a host folder, set with SetDriveFolder
+//   or by the environment variable TESMO_DRIVE_<letter>. A drive without a
+//   folder does not exist and every operation on it fails.
+// - "\" and "/" both separate. Empty components and "." are skipped; ".."
+//   goes up but never above the drive's root.
+// - "X:\a" is absolute on X; "X:a" is relative to the current directory if
+//   X is the current drive, else to X's root; "\a" is absolute on the
+//   current drive; anything else is relative to the current directory.
+// - The current drive and directory belong to this object; the process's
+//   own working directory is never changed. At first the current drive is
+//   the host file system itself (root "/", current directory the process's),
+//   so plain Linux paths work too.
+// - Each component is looked up case-insensitively for the ASCII letters, as
+//   Windows does: an exact match first, else an entry equal under case
+//   folding, else the name as given (so new files keep their spelling).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+class HostPlatform : public Platform {
+ public:
+  HostPlatform();
+
+  // Maps a drive letter to a host folder. A null folder drops the mapping
+  // set here, so TESMO_DRIVE_<letter> applies again.
+  void SetDriveFolder(char letter, const char* folder);
+  // What EscapeKeyPressed reports; up until set otherwise.
+  void SetEscapeKeyDown(bool down) { escapeDown_ = down; }
+  // The host path a Windows path names, resolved as the file operations
+  // resolve it; false when its drive does not exist.
+  bool HostPath(const char* path, std::string* hostPath);
+
+  File* OpenRead(const char* path) override;
+  File* OpenWrite(const char* path) override;
+  int MakeFolder(const char* path) override;
+  int ChangeFolder(const char* path) override;
+  bool DosDateTimeToLocalFileTime(uint16_t dosDate, uint16_t dosTime,
+                                  FileTime* out) override;
+  bool LocalFileTimeToUtc(FileTime local, FileTime* utc) override;
+  bool SetFileTimes(const char* path, FileTime utc) override;
+  bool ReadLastWriteTime(const char* path, FileTime* utc) override;
+  bool UtcToLocalCalendar(FileTime utc, CalendarTime* out) override;
+  bool EscapeKeyPressed() override;
+  // Writes "message: <text>" and a line end to stderr; the caption is not
+  // shown. Tests override it to record the messages.
+  void ShowMessage(BoxOwner owner, const char* text,
+                   const char* caption) override;
+
+ private:
+  // kNoDrive stands for the host file system itself.
+  static const char kNoDrive = 0;
+
+  struct Resolved {
+    char drive;
+    std::vector<std::string> parts;  // below the drive's root, as found
+    std::string hostPath;
+  };
+
+  bool DriveRoot(char drive, std::string* root) const;
+  bool Resolve(const char* path, Resolved* out);
+
+  char currentDrive_ = kNoDrive;
+  std::vector<std::string> currentParts_;
+  std::string driveFolders_[26];
+  bool driveSet_[26] = {};
+  bool escapeDown_ = false;
+};
+
+// The process's platform object; DefaultPlatform() returns it too.
+HostPlatform& DefaultHostPlatform();

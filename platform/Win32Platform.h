@@ -1,0 +1,35 @@
+// The platform seam over the real Win32 API and the C runtime, in their
+// narrow-character forms.
+#pragma once
+
+#include "platform/Platform.h"
+
+// HWND without <windows.h>: the handle type is a pointer to this tag.
+struct HWND__;
+
+class Win32Platform : public Platform {
+ public:
+  // The hidden main window that owns the BoxOwner::MainWindow boxes. Until
+  // it is set such boxes have no owner.
+  void SetMainWindow(HWND__* window) { mainWindow_ = window; }
+
+  File* OpenRead(const char* path) override;
+  File* OpenWrite(const char* path) override;
+  int MakeFolder(const char* path) override;
+  int ChangeFolder(const char* path) override;
+  bool DosDateTimeToLocalFileTime(uint16_t dosDate, uint16_t dosTime,
+                                  FileTime* out) override;
+  bool LocalFileTimeToUtc(FileTime local, FileTime* utc) override;
+  bool SetFileTimes(const char* path, FileTime utc) override;
+  bool ReadLastWriteTime(const char* path, FileTime* utc) override;
+  bool UtcToLocalCalendar(FileTime utc, CalendarTime* out) override;
+  bool EscapeKeyPressed() override;
+  void ShowMessage(BoxOwner owner, const char* text,
+                   const char* caption) override;
+
+ private:
+  HWND__* mainWindow_ = nullptr;
+};
+
+// The process's platform object; DefaultPlatform() returns it too.
+Win32Platform& DefaultWin32Platform();
