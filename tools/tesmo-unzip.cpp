@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -92,6 +93,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: tesmo-unzip ARCHIVE FOLDER\n");
     return 2;
   }
+  // A broken pipe is a write that fell short, not the end of the program.
+  signal(SIGPIPE, SIG_IGN);
   const std::string archive = argv[1];
   std::string folder = argv[2];
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
