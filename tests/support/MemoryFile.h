@@ -1,0 +1,72 @@
+// Files held in memory, for feeding the archive engine bytes and catching
+// what it writes without touching a disk: unit tests, fuzz targets and the
+// benchmark.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+// Reads from a copy of |data|, at most |chunk| bytes per Read, so callers can
+// make the archive buffer refill at any byte they like.
+class MemoryFile : public File {
+ public:
+  explicit MemoryFile(std::string data, size_t chunk = ~size_t{0})
+      : data_(std::move(data)), chunk_(chunk ? chunk : 1) {}
+
+  size_t Read(void* buffer, size_t n) override {
+    if (n > chunk_) n = chunk_;
+    if (n > data_.size() - pos_) n = data_.size() - pos_;
+    memcpy(buffer, data_.data() + pos_, n);
+    pos_ += n;
+    return n;
+  }
+  size_t Write(const void*, size_t, bool* brokenPipe) override {
+    if (brokenPipe) *brokenPipe = false;
+    return 0;
+  }
+
+ private:
+  std::string data_;
+  size_t chunk_;
+  size_t pos_ = 0;
+};
+
+// Keeps what is written and the size of every write. Past |capacity| bytes
+// writes fall short, as on a full disk (or a broken pipe, if asked).
+class CaptureFile : public File {
+ public:
+  explicit CaptureFile(size_t capacity = ~size_t{0}, bool brokenPipe = false)
+      : capacity_(capacity), brokenPipe_(brokenPipe) {}
+
+  size_t Read(void*, size_t) override { return 0; }
+  size_t Write(const void* data, size_t n, bool* brokenPipe) override {
+    writes.push_back(n);
+    size_t room = capacity_ - bytes.size();
+    size_t put = n < room ? n : room;
+    bytes.append(static_cast<const char*>(data), put);
+    if (brokenPipe) *brokenPipe = put < n && brokenPipe_;
+    return put;
+  }
+
+  std::string bytes;
+  std::vector<size_t> writes;
+
+ private:
+  size_t capacity_;
+  bool brokenPipe_;
+};
+
+// Throws away what is written, keeping only the count.
+class NullFile : public File {
+ public:
+  size_t Read(void*, size_t) override { return 0; }
+  size_t Write(const void*, size_t n, bool* brokenPipe) override {
+    if (brokenPipe) *brokenPipe = false;
+    written += n;
+    return n;
+  }
+  unsigned long long written = 0;
+};
