@@ -304,6 +304,18 @@ TEST(InflateTest, InvalidCodesAreBadData) {
   wide.Put(lengthWithout, 260);
   EXPECT_EQ(1, Status(lengthWithout.bytes()));
 
+  // A code-length code of a single 1-bit code (for length 8): its twin is a
+  // filler and must not pass for a length (here it would leave symbol 0
+  // without a code, and the rest would be a complete code).
+  std::vector<int> onlyEight(19, 0);
+  onlyEight[8] = 1;
+  BitWriter eights;
+  DynamicHeader(eights, true, 257, 1, onlyEight, {});
+  eights.Bits(1, 1);
+  for (int i = 1; i < 258; i++) eights.Bits(0, 1);
+  eights.Code(0xFF, 8);  // end of block
+  EXPECT_EQ(1, Status(eights.bytes()));
+
   // A single literal/length code of 1 bit counts as complete; its twin is
   // a filler.
   std::vector<int> onlyEnd(257, 0);
