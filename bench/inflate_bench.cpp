@@ -1,0 +1,184 @@
+// Throughput of Inflate with its CRC-32 against zlib's raw inflate plus
+// crc32, on the same generated data compressed by zlib at levels 1, 6, 9.
+// Ours reads from an in-memory file through the archive buffer and writes
+// to a null file; zlib inflates into one buffer. Best of several runs.
+//
+//   inflate_bench [MiB per sample, default 8] [runs, default 5]
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "archive/ExpandState.h"
+#include "archive/Inflate.h"
+#include "tests/support/MemoryFile.h"
+
+namespace {
+
+std::string EnglishLike(size_t n) {
+  static const char* kWords[] = {
+      "the", "of", "and", "to", "a", "in", "is", "that", "drawing", "layer", "line", "circle",
+      "sheet", "scale", "with", "for", "as", "on", "be", "this", "plot", "block", "text", "arc",
+      "dimension", "tutorial", "lesson", "select", "point", "command", "window", "hatching"};
+  std::mt19937 rng(1);
+  std::string s;
+  s.reserve(n + 64);
+  while (s.size() < n) {
+    // Zipf-like: short common words far more often than the rest.
+    unsigned r = rng() % 1000;
+    unsigned w = r < 500 ? r % 8 : r < 800 ? 8 + r % 8 : 16 + r % 16;
+    s += kWords[w];
+    s += rng() % 12 == 0 ? ".\n" : rng() % 7 == 0 ? ", " : " ";
+  }
+  s.resize(n);
+  return s;
+}
+
+// Records of a drawing file: kinds, counters and coordinates that wander.
+std::string StructuredBinary(size_t n) {
+  std::mt19937 rng(2);
+  std::string s;
+  s.reserve(n + 32);
+  int32_t x = 0, y = 0;
+  for (uint32_t i = 0; s.size() < n; i++) {
+    x += static_cast<int32_t>(rng() % 201) - 100;
+    y += static_cast<int32_t>(rng() % 201) - 100;
+    uint32_t kind = 0x0100u | static_cast<uint32_t>(rng() % 4);
+    uint32_t colour = rng() % 16 == 0 ? static_cast<uint32_t>(rng()) : 0xFF0000u;
+    uint32_t rec[5] = {kind, i, static_cast<uint32_t>(x), static_cast<uint32_t>(y), colour};
+    s.append(reinterpret_cast<const char*>(rec), sizeof rec);
+  }
+  s.resize(n);
+  return s;
+}
+
+std::string Random(size_t n) {
+  std::mt19937 rng(3);
+  std::string s(n, '\0');
+  for (size_t i = 0; i + 4 <= n; i += 4) {
+    uint32_t v = rng();
+    memcpy(&s[i], &v, 4);
+  }
+  return s;
+}
+
+// Long runs and a few repeated phrases.
+std::string Repetitive(size_t n) {
+  std::mt19937 rng(4);
+  std::string s;
+  s.reserve(n + 1024);
+  while (s.size() < n) {
+    if (rng() % 3)
+      s.append(1 + rng() % 1000, static_cast<char>('a' + rng() % 3));
+    else
+      s += "Tesmo Tutorial Setup - Tesmo Tutorial Setup - ";
+  }
+  s.resize(n);
+  return s;
+}
+
+std::string RawDeflate(const std::string& data, int level) {
+  z_stream z = {};
+  deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&z, data.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  z.avail_out = static_cast<uInt>(out.size());
+  if (deflate(&z, Z_FINISH) != Z_STREAM_END) abort();
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double TimeOurs(const std::string& stream, const std::string& data, uint32_t crc) {
+  MemoryFile in(stream);
+  NullFile out;
+  auto start = std::chrono::steady_clock::now();
+  AttachArchive(&in);
+  Expansion.output = &out;
+  Expansion.bytesWritten = 0;
+  CrcUpdate(nullptr, 0);
+  int status = Inflate();
+  ReleaseFixedTables();
+  uint32_t ours = CrcUpdate(Expansion.window, 0);
+  double t = Seconds(start);
+  AttachArchive(nullptr);
+  Expansion.output = nullptr;
+  if (status != 0 || out.written != data.size() || ours != crc) {
+    fprintf(stderr, "inflate_bench: our decode is wrong (status %d)\n", status);
+    exit(1);
+  }
+  return t;
+}
+
+double TimeZlib(const std::string& stream, const std::string& data, uint32_t crc,
+                std::string* buffer) {
+  auto start = std::chrono::steady_clock::now();
+  z_stream z = {};
+  inflateInit2(&z, -15);
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+  z.avail_in = static_cast<uInt>(stream.size());
+  z.next_out = reinterpret_cast<Bytef*>(&(*buffer)[0]);
+  z.avail_out = static_cast<uInt>(buffer->size());
+  int r = inflate(&z, Z_FINISH);
+  uLong theirs = crc32(0, reinterpret_cast<const Bytef*>(buffer->data()),
+                       static_cast<uInt>(z.total_out));
+  inflateEnd(&z);
+  double t = Seconds(start);
+  if (r != Z_STREAM_END || z.total_out != data.size() || theirs != crc) {
+    fprintf(stderr, "inflate_bench: zlib's decode is wrong\n");
+    exit(1);
+  }
+  return t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const size_t mib = argc > 1 ? strtoul(argv[1], nullptr, 10) : 8;
+  const int runs = argc > 2 ? atoi(argv[2]) : 5;
+  const size_t size = mib << 20;
+  struct Sample {
+    const char* name;
+    std::string data;
+  };
+  std::vector<Sample> samples = {{"text", EnglishLike(size)},
+                                 {"binary", StructuredBinary(size)},
+                                 {"random", Random(size)},
+                                 {"repetitive", Repetitive(size)}};
+  std::string buffer(size, '\0');
+  double oursTotal = 0, zlibTotal = 0;
+  printf("%-11s %5s %8s %12s %12s %7s\n", "data", "level", "ratio", "ours MiB/s", "zlib MiB/s",
+         "ours/zlib");
+  for (const Sample& s : samples) {
+    uint32_t crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(s.data.data()), static_cast<uInt>(s.data.size())));
+    for (int level : {1, 6, 9}) {
+      std::string stream = RawDeflate(s.data, level);
+      double ours = 1e9, zlib = 1e9;
+      for (int i = 0; i < runs; i++) {
+        ours = std::min(ours, TimeOurs(stream, s.data, crc));
+        zlib = std::min(zlib, TimeZlib(stream, s.data, crc, &buffer));
+      }
+      oursTotal += ours;
+      zlibTotal += zlib;
+      double out = static_cast<double>(s.data.size()) / (1 << 20);
+      printf("%-11s %5d %7.1f%% %12.0f %12.0f %9.2f\n", s.name, level,
+             100.0 * stream.size() / s.data.size(), out / ours, out / zlib, zlib / ours);
+    }
+  }
+  printf("aggregate ratio ours/zlib (total zlib time / total our time): %.2f\n",
+         zlibTotal / oursTotal);
+  return 0;
+}
