@@ -10,3 +10,43 @@ extern int ShortcutFailed;
 // The pause after each expanded file, in milliseconds; negative means the
 // Escape key is sampled first. 0 until the install sequence sets it.
 extern int FilePause;
+
+// The main system's folders below the drive root, and the archives this
+// installer brings. Nothing else is configurable.
+const char kMainFolder[] = "Quarn7";
+const char kZipsSubPath[] = "Quarn7\\Zips";
+const char kHelpSubPath[] = "Quarn7\\Help";
+const char kAddonArchive[] = "Tesmo.zip";
+const char kHelpArchive[] = "Tesmohelp.zip";
+
+const int kPathSize = 256;
+
+// The path strings of the one installation, composed from the chosen drive.
+struct InstallPaths {
+  // At most two characters, the second always ":" once the prompt has
+  // been answered; "C:" until then, "" when nothing was typed.
+  char Drive[4];
+  char ZipsFolder[kPathSize];         // "<Drive>\Quarn7\Zips"
+  char AddonFolder[kPathSize];        // "<Drive>\Quarn7\<add-on name>"
+  char HelpArchiveFolder[kPathSize];  // "<Drive>\Quarn7\Help\<help name>"
+  // The folder and file name of the archive being expanded.
+  char SourceFolder[kPathSize];
+  char ArchiveName[64];
+};
+
+extern InstallPaths Paths;
+
+// The 1024-byte text buffer in which the drive prompt's instructions and the
+// install sequence's messages are composed.
+const int kMessageTextSize = 1024;
+extern char MessageText[kMessageTextSize];
+
+// Takes the drive from what was typed in the drive field: only the first
+// character counts, taken as typed (no upper-casing, no check); the second
+// is always ":". An empty entry leaves Drive empty. Then builds ZipsFolder.
+void AcceptDriveEntry(const char* entry);
+
+// AddonFolder = "<Drive>\Quarn7\<folderName>".
+void ComposeAddonFolder(const char* folderName);
+// HelpArchiveFolder = "<Drive>\Quarn7\Help\<folderName>".
+void ComposeHelpArchiveFolder(const char* folderName);

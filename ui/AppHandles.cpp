@@ -1,0 +1,4 @@
+#include "ui/AppHandles.h"
+
+HINSTANCE AppInstance = nullptr;
+HWND MainWindow = nullptr;
