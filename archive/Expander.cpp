@@ -42,9 +42,26 @@ void ShowMessage(Platform& platform, const char* format, ...) {
   platform.ShowMessage(BoxOwner::None, MessageText, nullptr);
 }
 
+// True for a name part that Windows takes as a device (CON, NUL, COM1, ...)
+// whatever its extension: writing it would reach the device, not a file.
+bool IsDeviceName(const char* part, const char* end) {
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+  const char* stem = part;
+  while (stem < end && *stem != '.') stem++;
+  while (stem > part && stem[-1] == ' ') stem--;
+  char upper[5] = {};
+  if (stem - part > 4) return false;
+  for (const char* c = part; c < stem; c++)
+    upper[c - part] = (*c >= 'a' && *c <= 'z') ? static_cast<char>(*c - 32) : *c;
+  for (const char* device : kDevices)
+    if (strcmp(upper, device) == 0) return true;
+  return stem - part == 4 && (strncmp(upper, "COM", 3) == 0 || strncmp(upper, "LPT", 3) == 0) &&
+         upper[3] >= '1' && upper[3] <= '9';
+}
+
 // An entry name may only name a file inside the target folder, in a form
-// Windows accepts: no drive, no leading separator, no ".." part, no control
-// characters or characters Windows forbids in names.
+// Windows accepts: no drive, no leading separator, no ".." part, no device
+// name, no control characters or characters Windows forbids in names.
 bool NameIsSafe(const char* name) {
   if (name[0] == '\\' || name[0] == '/') return false;
   const char* part = name;
@@ -59,6 +76,7 @@ bool NameIsSafe(const char* name) {
         else if (*q != ' ') onlyDotsAndBlanks = false;
       }
       if (onlyDotsAndBlanks && dots >= 2) return false;
+      if (IsDeviceName(part, c)) return false;
       if (*c == '\0') return true;
       part = c + 1;
       continue;

@@ -246,13 +246,15 @@ TEST_F(ExpanderTest, DecoderFailures) {
             Messages());
 }
 
-// Names that would overflow a buffer or leave the target folder are never
+// Names that would overflow a buffer, leave the target folder or reach a
+// device are never
 // written; their data are read through and the next entry is expanded.
 TEST_F(ExpanderTest, UnsafeOrOverlongNamesAreNeverWritten) {
   const std::string longName(40, 'n');
   const std::vector<std::string> names = {longName, "..\\evil.txt", "sub/../../evil.txt",
                                           "C:evil.txt", "\\evil.txt", "/evil.txt",
-                                          "no\\such\\folder.txt"};
+                                          "no\\such\\folder.txt", "con", "Nul.txt",
+                                          "COM1.dat"};
   for (const std::string& name : names) {
     disk.messages.clear();
     sink.lines.clear();
