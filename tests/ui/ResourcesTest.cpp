@@ -33,27 +33,108 @@ TEST(ResourcesTest, EveryResourceIsInUsEnglish) {
   EXPECT_FALSE(FindResourceA(GetModuleHandleA(nullptr), "ZIP1", "ZIPFILE"));
 }
 
-TEST(ResourcesTest, DialogTemplatesAreClassicOrExtendedAsRequired) {
-  DWORD size = 0;
-  // An extended template starts with version 1 and signature 0xFFFF.
-  const WORD* display =
-      reinterpret_cast<const WORD*>(Resource(RT_DIALOG, "DISPLAY", &size));
-  ASSERT_TRUE(display);
-  EXPECT_EQ(1, display[0]);
-  EXPECT_EQ(0xFFFF, display[1]);
-  for (const char* name : {"SETUP1", "PAUSE"}) {
-    const DLGTEMPLATE* classic = reinterpret_cast<const DLGTEMPLATE*>(
-        Resource(RT_DIALOG, name, &size));
-    ASSERT_TRUE(classic) << name;
-    EXPECT_NE(0xFFFF, HIWORD(classic->style)) << name;
-    EXPECT_EQ(0u, classic->dwExtendedStyle) << name;
+// Reads a dialog template's header: what the dialog manager takes for the
+// window itself, before the controls.
+struct TemplateHeader {
+  bool extended;
+  DWORD style, exStyle;
+  int controls, x, y, width, height;
+  std::wstring menu, windowClass, caption;
+  int pointSize, weight, italic, charSet;
+  std::wstring typeface;
+};
+
+// A menu, class or caption field: 0 (none), 0xFFFF and an ordinal, or a
+// zero-terminated UTF-16 string.
+std::wstring ReadNameOrOrdinal(const WORD*& p) {
+  std::wstring name;
+  if (*p == 0xFFFF) {
+    name = L"#" + std::to_wstring(p[1]);
+    p += 2;
+    return name;
   }
-  const DLGTEMPLATE* pause =
-      reinterpret_cast<const DLGTEMPLATE*>(Resource(RT_DIALOG, "PAUSE", &size));
-  EXPECT_EQ(static_cast<DWORD>(WS_CHILD | DS_SETFONT), pause->style);
-  EXPECT_EQ(0, pause->cdit);
-  EXPECT_EQ(5, pause->cx);
-  EXPECT_EQ(5, pause->cy);
+  while (*p) name += static_cast<wchar_t>(*p++);
+  p++;
+  return name;
+}
+
+TemplateHeader ReadTemplateHeader(const BYTE* data) {
+  TemplateHeader h = {};
+  const WORD* p = reinterpret_cast<const WORD*>(data);
+  h.extended = p[0] == 1 && p[1] == 0xFFFF;
+  if (h.extended) {
+    const DWORD* d = reinterpret_cast<const DWORD*>(p + 2);
+    h.exStyle = d[1];
+    h.style = d[2];
+    p += 8;
+  } else {
+    const DWORD* d = reinterpret_cast<const DWORD*>(p);
+    h.style = d[0];
+    h.exStyle = d[1];
+    p += 4;
+  }
+  h.controls = *p++;
+  h.x = static_cast<short>(*p++);
+  h.y = static_cast<short>(*p++);
+  h.width = static_cast<short>(*p++);
+  h.height = static_cast<short>(*p++);
+  h.menu = ReadNameOrOrdinal(p);
+  h.windowClass = ReadNameOrOrdinal(p);
+  h.caption = ReadNameOrOrdinal(p);
+  if (h.style & DS_SETFONT) {
+    h.pointSize = *p++;
+    if (h.extended) {
+      h.weight = *p++;
+      h.italic = *p & 0xFF;
+      h.charSet = *p >> 8;
+      p++;
+    }
+    h.typeface = ReadNameOrOrdinal(p);
+  }
+  return h;
+}
+
+TEST(ResourcesTest, DialogTemplatesHoldTheirStylesSizesCaptionsAndFonts) {
+  const DWORD kPrompt = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_CENTER |
+                        DS_MODALFRAME | DS_SETFONT;
+  const DWORD kProgress =
+      WS_VISIBLE | WS_CAPTION | DS_CENTER | DS_MODALFRAME | DS_SETFONT;
+  const struct {
+    const char* name;
+    bool extended;
+    DWORD style;
+    int controls, width, height;
+    const wchar_t* caption;
+  } dialogs[] = {
+      {"SETUP1", false, kPrompt, 8, 348, 180, L""},
+      {"DISPLAY", true, kProgress, 5, 348, 180, L"Files Expanded"},
+      {"PAUSE", false, WS_CHILD | DS_SETFONT, 0, 5, 5, L""},
+  };
+  for (const auto& d : dialogs) {
+    SCOPED_TRACE(d.name);
+    DWORD size = 0;
+    const BYTE* data = Resource(RT_DIALOG, d.name, &size);
+    ASSERT_TRUE(data);
+    TemplateHeader h = ReadTemplateHeader(data);
+    EXPECT_EQ(d.extended, h.extended);
+    EXPECT_EQ(d.style, h.style);
+    EXPECT_EQ(0u, h.exStyle);
+    EXPECT_EQ(d.controls, h.controls);
+    EXPECT_EQ(0, h.x);
+    EXPECT_EQ(0, h.y);
+    EXPECT_EQ(d.width, h.width);
+    EXPECT_EQ(d.height, h.height);
+    EXPECT_EQ(L"", h.menu);
+    EXPECT_EQ(L"", h.windowClass);
+    EXPECT_EQ(std::wstring(d.caption), h.caption);
+    EXPECT_EQ(8, h.pointSize);
+    EXPECT_EQ(L"MS Sans Serif", h.typeface);
+    if (h.extended) {
+      EXPECT_EQ(0, h.weight);
+      EXPECT_EQ(0, h.italic);
+      EXPECT_EQ(DEFAULT_CHARSET, h.charSet);
+    }
+  }
 }
 
 TEST(ResourcesTest, PictureIs226By165With216Colours) {
