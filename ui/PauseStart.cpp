@@ -1,9 +1,11 @@
 #include "ui/PauseStart.h"
 
+#include <climits>
+
 #include "app/InstallerState.h"
 
 int StartPause(Platform& platform, int ms) {
   if (ms >= 0) return ms;
   if (platform.EscapeKeyPressed()) AbortRequested = 1;
-  return -ms;
+  return ms == INT_MIN ? INT_MAX : -ms;  // the one negative with no opposite
 }
