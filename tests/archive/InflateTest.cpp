@@ -1,243 +1,186 @@
-// The decoder on hand-built streams: each block type, the statuses, the
-// window and its flushes, and where the archive stream stands afterwards.
+// The decoder on hand-made streams: every block type, the status of each
+// kind of bad data, the window and its flushes, and where the archive stream
+// stands afterwards; the width of its lookup tables and the CRC-32 it keeps.
+// zlib's streams are in DifferentialTest.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "archive/DecodeTable.h"
-#include "tests/archive/InflateHarness.h"
-#include "tests/archive/StreamWriter.h"
+#include "tests/archive/StreamKit.h"
 
 namespace {
 
-void ExpectDecodes(const std::string& stream, const std::string& expected) {
-  Decoded d = Decode(stream);
-  EXPECT_EQ(0, d.status);
-  EXPECT_EQ(expected, d.out);
-  EXPECT_EQ(kNextHeader, d.rest);
-  EXPECT_EQ(ReferenceCrc(expected), d.crc);
-  EXPECT_EQ(expected.size(), d.counted);
+uint32_t Crc(const std::string& s) {
+  CrcUpdate(nullptr, 0);
+  return CrcUpdate(reinterpret_cast<const uint8_t*>(s.data()), static_cast<uint32_t>(s.size()));
 }
 
-int Status(const std::string& stream) { return Decode(stream).status; }
+// Known values; every length on both sides of the folding path's threshold
+// from every alignment; the register carried over calls cut anywhere.
+TEST(CrcTest, FoldingAndTablesAgreeWithTheBitwiseCrc) {
+  EXPECT_EQ(0u, CrcUpdate(nullptr, 0));
+  EXPECT_EQ(0xCBF43926u, Crc("123456789"));
+  EXPECT_EQ(0x414FA339u, Crc("The quick brown fox jumps over the lazy dog"));
+  std::string data(100000, '\0');
+  for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<char>(i * 7 + i / 251);
+  for (size_t start = 0; start < 16; start++)
+    for (size_t length = 0; length <= 300; length++)
+      ASSERT_EQ(ReferenceCrc(data.substr(start, length)), Crc(data.substr(start, length)))
+          << "start " << start << " length " << length;
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data.data());
+  for (uint32_t cut : {0u, 1u, 63u, 64u, 65u, 32768u, 99999u}) {
+    CrcUpdate(nullptr, 0);
+    const uint32_t first = CrcUpdate(bytes, cut);
+    EXPECT_EQ(first, CrcUpdate(bytes, 0));
+    EXPECT_EQ(ReferenceCrc(data), CrcUpdate(bytes + cut, 100000 - cut)) << cut;
+  }
+}
 
-// A block's literals and matches, with the output they stand for.
-struct Block {
-  BitWriter& w;
-  std::string& expected;
-  HuffmanCode lit, dist;
-  // A fixed block.
-  Block(BitWriter& writer, std::string& e, bool last)
-      : w(writer), expected(e), lit(FixedLiteralCode()), dist(FixedDistanceCode()) {
-    w.Bits(last, 1);
-    w.Bits(1, 2);
+// A table's first level is as wide as asked, but no narrower than the
+// shortest code and no wider than the longest, and cut so that the
+// end-of-block code ends at its last bit: its lookup then never fetches
+// bits beyond the code, which after the last block may be bits of nothing.
+TEST(DecodeTableTest, FirstLevelWidth) {
+  const struct {
+    std::vector<int> lengths;
+    unsigned wanted, built;
+  } cases[] = {
+      {FixedLiteralLengths(), 7, 7},
+      {FixedLiteralLengths(), 9, 7},      // the end-of-block code has 7 bits
+      {std::vector<int>(256, 8), 7, 8},   // no end of block: the shortest code
+      {std::vector<int>(256, 8), 12, 8},  // the longest code
+  };
+  uint16_t bases[31] = {}, extras[31] = {};
+  for (const auto& c : cases) {
+    std::vector<unsigned> lengths(c.lengths.begin(), c.lengths.end());
+    DecodeEntry* table;
+    unsigned width = c.wanted;
+    EXPECT_EQ(0, BuildDecodeTable(lengths.data(), static_cast<unsigned>(lengths.size()), 257,
+                                  bases, extras, &table, &width));
+    EXPECT_EQ(c.built, width) << c.wanted << " wanted, " << lengths.size() << " symbols";
+    FreeDecodeTable(table);
   }
-  // A dynamic block.
-  Block(BitWriter& writer, std::string& e, bool last, std::vector<int> l, std::vector<int> d)
-      : w(writer), expected(e), lit(l), dist(d) {
-    DynamicHeader(w, last, l, d);
-  }
-  Block& Text(const std::string& s) {
-    for (unsigned char c : s) lit.Put(w, c);
-    expected += s;
-    return *this;
-  }
-  Block& Match(int length, int distance) {
-    PutMatch(w, lit, dist, length, distance);
-    for (int i = 0; i < length; i++) expected += expected[expected.size() - distance];
-    return *this;
-  }
-  void End() { lit.Put(w, 256); }
-};
+}
+
+void ExpectDecodes(const Stream& s, const std::string& what) {
+  Decoded d = Decode(s.bytes);
+  EXPECT_EQ(0, d.status) << what;
+  EXPECT_EQ(s.expected, d.out) << what;
+  EXPECT_EQ(kNextHeader, d.rest) << what;
+  EXPECT_EQ(ReferenceCrc(s.expected), d.crc) << what;
+  EXPECT_EQ(s.expected.size(), d.counted) << what;
+}
 
 // 286 literal/length codes of 8 and 9 bits, end of block among the 9.
-std::vector<int> WideLengths() {
+std::vector<int> Wide(int symbol = 0, int length = 8) {
   std::vector<int> l(286, 8);
   for (int s = 226; s < 286; s++) l[s] = 9;
+  l[symbol] = length;
   return l;
 }
 
+const std::vector<int> kFives(30, 5);
+
 // Stored blocks (one empty), fixed blocks before and after a dynamic one.
-std::string MixedStream(std::string* expected) {
-  BitWriter w;
-  w.Stored(false, "");
-  w.Stored(false, "Stored first, ");
-  *expected = "Stored first, ";
-  Block(w, *expected, false).Text("then fixed, fixed").Match(12, 6).Match(3, 14).End();
-  Block(w, *expected, false, WideLengths(), std::vector<int>(30, 5))
-      .Text(" and dynamic")
-      .Match(30, 40)
-      .End();
-  Block(w, *expected, true).Text("!").Match(258, 1).End();  // repeats the last byte
-  return w.bytes();
+Stream Mixed() {
+  Stream s;
+  s.Stored(false, "").Stored(false, "Stored first, ");
+  s.Fixed(false).Text("then fixed, fixed").Match(12, 6).Match(3, 14).End();
+  s.Dynamic(false, Wide(), kFives).Text(" and dynamic").Match(30, 40).End();
+  return s.Fixed(true).Text("!").Match(258, 1).End();  // distance 1, length 258
 }
 
-TEST(InflateTest, EveryBlockTypeInOneStream) {
-  std::string expected;
-  std::string stream = MixedStream(&expected);
-  ExpectDecodes(stream, expected);
-  EXPECT_EQ(std::string(259, '!'), expected.substr(expected.size() - 259));
-}
-
-int Allocations, AllocationsLeft;
-void* CountingAllocator(uint32_t bytes) {
-  Allocations++;
-  return AllocationsLeft-- > 0 ? malloc(bytes) : nullptr;
-}
-
-// Memory running out at any table block ends the decode with 3 and leaks
-// nothing (AddressSanitizer checks). The fixed tables are built once per
-// entry: a second fixed block allocates nothing.
-TEST(InflateTest, OutOfMemoryAtEveryTableBlockAndFixedTablesBuiltOnce) {
-  std::string expected;
-  std::string stream = MixedStream(&expected);
-  void* (*saved)(uint32_t) = AllocateTableBlock;
-  AllocateTableBlock = CountingAllocator;
-  BitWriter one, two;
-  Block(one, expected, true).End();
-  Block(two, expected, false).End();
-  Block(two, expected, true).End();
-  AllocationsLeft = 1 << 30;
-  Allocations = 0;
-  ASSERT_EQ(0, Status(one.bytes()));
-  const int fixed = Allocations;
-  ASSERT_EQ(0, Status(two.bytes()));
-  EXPECT_EQ(2 * fixed, Allocations);  // and built anew for the next entry
-  Allocations = 0;
-  ASSERT_EQ(0, Status(stream));
-  const int needed = Allocations;
-  for (int n = 0; n < needed; n++) {
-    AllocationsLeft = n;
-    EXPECT_EQ(3, Status(stream)) << "failing after " << n << " blocks";
-  }
-  AllocateTableBlock = saved;
-  ExpectDecodes(stream, expected);
-}
-
-TEST(InflateTest, BadBlockTypeStoredLengthAndOverSubscribedCodes) {
-  BitWriter type3;
-  type3.Bits(7, 3);
-  EXPECT_EQ(2, Status(type3.bytes()));
-
-  BitWriter stored;
-  stored.Bits(1, 3);
-  stored.Raw("");
-  stored.Bits(3, 16);
-  stored.Bits(~3u ^ 1, 16);  // not the ones' complement
-  stored.Raw("abc");
-  EXPECT_EQ(1, Status(stored.bytes()));
-
-  std::vector<int> over = WideLengths();
-  over[0] = 7;
-  BitWriter lit, dist, lengths;
-  DynamicHeader(lit, true, over, std::vector<int>(30, 5));
-  EXPECT_EQ(2, Status(lit.bytes()));
-  DynamicHeader(dist, true, WideLengths(), {1, 1, 1});
-  EXPECT_EQ(2, Status(dist.bytes()));
-  std::vector<int> cl = PlainCodeLengthCode();
-  cl[18] = 3;
-  DynamicHeader(lengths, true, 257, 1, cl, {});
-  EXPECT_EQ(2, Status(lengths.bytes()));
-}
-
-TEST(InflateTest, IncompleteCodesAndCodeLengthRepeats) {
-  std::vector<int> incomplete = WideLengths();
-  incomplete[285] = 0;
-  BitWriter lit, lengths, none;
-  DynamicHeader(lit, true, incomplete, std::vector<int>(30, 5));
-  EXPECT_EQ(1, Status(lit.bytes()));
-  std::vector<int> cl = PlainCodeLengthCode();
-  cl[18] = 0;
-  DynamicHeader(lengths, true, 257, 1, cl, {});
-  EXPECT_EQ(1, Status(lengths.bytes()));
-  DynamicHeader(none, true, 257, 1, std::vector<int>(19, 0), {});
-  EXPECT_EQ(1, Status(none.bytes()));
-
-  // 16 first repeats 0: 'a', 'b', end of block and 257 get 2 bits, all
-  // else none, one distance code of 1 bit.
-  std::vector<LengthSymbol> seq = {{16, 0}, {18, 83}, {2, 0}, {2, 0}, {18, 127},
-                                   {18, 8}, {2, 0},   {2, 0}, {1, 0}};
+// Code lengths sent with a leading 16, which repeats 0: 'a', 'b', end of
+// block and 257 get 2 bits, one distance code 1 bit.
+Stream LeadingSixteen() {
+  Stream s;
+  s.Header(true, 258, 1, PlainCodeLengths(),
+           {{16, 0}, {18, 83}, {2, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, {2, 0}, {1, 0}});
   std::vector<int> l(258, 0);
   l['a'] = l['b'] = l[256] = l[257] = 2;
-  HuffmanCode code(l), dist(std::vector<int>{1});
-  BitWriter ok;
-  DynamicHeader(ok, true, 258, 1, PlainCodeLengthCode(), seq);
-  code.Put(ok, 'a');
-  code.Put(ok, 'b');
-  PutMatch(ok, code, dist, 3, 1);
-  code.Put(ok, 256);
-  ExpectDecodes(ok.bytes(), "abbbb");
+  s.lit = HuffmanCode(l);
+  s.dist = HuffmanCode(std::vector<int>{1});
+  return s.Text("ab").Match(3, 1).End();
+}
 
-  // No repeat may run past the nl + nd lengths.
-  for (int repeat : {16, 17, 18}) {
-    std::vector<LengthSymbol> past = {{1, 0}};
-    for (int i = 0; i < 60; i++) past.push_back({repeat, repeat == 16 ? 3 : 7});
-    BitWriter w;
-    DynamicHeader(w, true, 257, 1, PlainCodeLengthCode(), past);
-    EXPECT_EQ(1, Status(w.bytes())) << "repeat " << repeat;
+// A repeat running past the nl + nd code lengths.
+Stream RepeatPastTheEnd(int repeat) {
+  std::vector<LengthSymbol> past = {{1, 0}};
+  for (int i = 0; i < 60; i++) past.push_back({repeat, repeat == 16 ? 3 : 7});
+  return Stream().Header(true, 257, 1, PlainCodeLengths(), past);
+}
+
+// Code lengths of one length-8 code of 1 bit; its twin taken for a length
+// would leave symbol 0 out of an otherwise complete code.
+Stream TwinOfOneCodeLengthCode() {
+  std::vector<int> onlyEight(19, 0);
+  onlyEight[8] = 1;
+  Stream s = Stream().Header(true, 257, 1, onlyEight, {}).Bits(1, 1);
+  for (int i = 1; i < 258; i++) s.Bits(0, 1);
+  return s.Code(0xFF, 8);  // the end of block of 256 8-bit literals
+}
+
+// Status 0 streams must decode in full; a single 1-bit code is complete.
+TEST(InflateTest, EveryKindOfStreamGivesItsStatus) {
+  std::vector<int> overLengths = PlainCodeLengths(), incompleteLengths = PlainCodeLengths();
+  overLengths[18] = 3;
+  incompleteLengths[18] = 0;
+  std::vector<int> onlyEnd(257, 0);
+  onlyEnd[256] = 1;
+  const struct {
+    const char* what;
+    Stream stream;
+    int status;
+  } cases[] = {
+      {"every block type", Mixed(), 0},
+      {"leading 16", LeadingSixteen(), 0},
+      {"one distance code", Stream().Dynamic(true, Wide(), {1}).Text("z").Match(4, 1).End(), 0},
+      {"no distance code", Stream().Dynamic(true, Wide(), {0}).Text("a").End(), 0},
+      {"one end-of-block code", Stream().Dynamic(true, onlyEnd, {0}).End(), 0},
+      {"block type 3", Stream().Bits(7, 3), 2},
+      {"stored length", Stream().Stored(true, "abc", 1), 1},
+      {"over-subscribed literal code", Stream().Dynamic(true, Wide(0, 7), kFives), 2},
+      {"over-subscribed distance code", Stream().Dynamic(true, Wide(), {1, 1, 1}), 2},
+      {"over-subscribed code-length code", Stream().Header(true, 257, 1, overLengths, {}), 2},
+      {"incomplete literal code", Stream().Dynamic(true, Wide(285, 0), kFives), 1},
+      {"incomplete code-length code", Stream().Header(true, 257, 1, incompleteLengths, {}), 1},
+      {"no code-length code", Stream().Header(true, 257, 1, std::vector<int>(19, 0), {}), 1},
+      {"16 past the lengths", RepeatPastTheEnd(16), 1},
+      {"17 past the lengths", RepeatPastTheEnd(17), 1},
+      {"18 past the lengths", RepeatPastTheEnd(18), 1},
+      {"length symbol 286", Stream().Fixed(true).Text("a").Symbol(286), 1},
+      {"length symbol 287", Stream().Fixed(true).Text("a").Symbol(287), 1},
+      {"distance code 30", Stream().Fixed(true).Text("a").Symbol(257).Distance(30), 1},
+      {"distance code 31", Stream().Fixed(true).Text("a").Symbol(257).Distance(31), 1},
+      {"twin of one distance code", Stream().Dynamic(true, Wide(), {1}).Text("z").Symbol(258).Bits(1, 1), 1},
+      {"length without distance codes", Stream().Dynamic(true, Wide(), {0}).Text("a").Symbol(260), 1},
+      {"twin of one end-of-block code", Stream().Dynamic(true, onlyEnd, {0}).Bits(1, 1), 1},
+      {"twin of one code-length code", TwinOfOneCodeLengthCode(), 1},
+  };
+  for (const auto& c : cases) {
+    if (c.status == 0) ExpectDecodes(c.stream, c.what);
+    else EXPECT_EQ(c.status, Decode(c.stream.bytes).status) << c.what;
   }
 }
 
-// Codes that no symbol takes are bad data when met: length symbols 286 and
-// 287, distance codes 30 and 31, the twin of a single 1-bit code, and a
-// length in a block without distance codes.
-TEST(InflateTest, InvalidCodesAreBadData) {
-  std::string unused;
-  for (int symbol : {286, 287}) {
-    BitWriter w;
-    Block b(w, unused, true);
-    b.Text("a").lit.Put(w, symbol);
-    EXPECT_EQ(1, Status(w.bytes())) << "length symbol " << symbol;
+int AllocationsLeft;
+void* Allocate(uint32_t bytes) { return AllocationsLeft-- > 0 ? malloc(bytes) : nullptr; }
+
+// Memory running out at any table block ends the decode with 3 and frees
+// every block built so far (AddressSanitizer's leak check sees the rest).
+TEST(InflateTest, OutOfMemoryAtEveryTableBlock) {
+  const std::string stream = Mixed().bytes;
+  void* (*saved)(uint32_t) = AllocateTableBlock;
+  AllocateTableBlock = Allocate;
+  AllocationsLeft = 1 << 30;
+  EXPECT_EQ(0, Decode(stream).status);
+  for (int n = 0, needed = (1 << 30) - AllocationsLeft; n < needed; n++) {
+    AllocationsLeft = n;
+    EXPECT_EQ(3, Decode(stream).status) << "failing after " << n << " blocks";
   }
-  for (int code : {30, 31}) {
-    BitWriter w;
-    Block b(w, unused, true);
-    b.Text("a").lit.Put(w, 257);
-    b.dist.Put(w, code);
-    EXPECT_EQ(1, Status(w.bytes())) << "distance code " << code;
-  }
-
-  // One distance code of 1 bit is accepted; its twin (bit 1) is invalid.
-  std::string expected;
-  BitWriter single, twin;
-  Block(single, expected, true, WideLengths(), {1}).Text("z").Match(4, 1).End();
-  ExpectDecodes(single.bytes(), "zzzzz");
-  Block t(twin, unused, true, WideLengths(), {1});
-  t.Text("z").lit.Put(twin, 258);
-  twin.Bits(1, 1);
-  EXPECT_EQ(1, Status(twin.bytes()));
-
-  expected.clear();
-  BitWriter literalsOnly, lengthWithout;
-  Block(literalsOnly, expected, true, WideLengths(), {0}).Text("a").End();
-  ExpectDecodes(literalsOnly.bytes(), "a");
-  Block(lengthWithout, unused, true, WideLengths(), {0}).Text("a").lit.Put(lengthWithout, 260);
-  EXPECT_EQ(1, Status(lengthWithout.bytes()));
-
-  // A lone end-of-block code of 1 bit is a complete code; its twin is not.
-  std::vector<int> onlyEnd(257, 0);
-  onlyEnd[256] = 1;
-  for (int bit : {0, 1}) {
-    BitWriter w;
-    DynamicHeader(w, true, onlyEnd, {0});
-    w.Bits(bit, 1);
-    EXPECT_EQ(bit, Status(w.bytes()));
-  }
-
-  // The same for a code-length code of one 1-bit code (length 8): taking
-  // its twin for a length would leave symbol 0 out of an otherwise
-  // complete code.
-  std::vector<int> onlyEight(19, 0);
-  onlyEight[8] = 1;
-  BitWriter eights;
-  DynamicHeader(eights, true, 257, 1, onlyEight, {});
-  eights.Bits(1, 1);
-  for (int i = 1; i < 258; i++) eights.Bits(0, 1);
-  eights.Code(0xFF, 8);  // end of block
-  EXPECT_EQ(1, Status(eights.bytes()));
+  AllocateTableBlock = saved;
 }
 
 std::string Bytes(size_t n, unsigned seed) {
@@ -246,53 +189,30 @@ std::string Bytes(size_t n, unsigned seed) {
   return s;
 }
 
-// The window is flushed each time it fills and once at the end (a flush of
-// 0 writes nothing); matches wrap around it and may reach 32768 back.
+// The window is flushed each time it fills and once at the end, where a
+// flush of 0 writes nothing; matches wrap around it and reach 32768 back.
+// A distance before the entry's first byte copies what the window holds
+// there, as a previous entry left it.
 TEST(InflateTest, WindowFlushesAndWrap) {
-  const std::string window = Bytes(kWindowSize, 1);
-  BitWriter exact, five;
-  exact.Stored(true, window);
-  Decoded d = Decode(exact.bytes());
-  EXPECT_EQ(window, d.out);
-  EXPECT_EQ(std::vector<size_t>{kWindowSize}, d.writes);
-  five.Stored(false, window);
-  five.Stored(true, "12345");
-  EXPECT_EQ((std::vector<size_t>{kWindowSize, 5}), Decode(five.bytes()).writes);
+  EXPECT_EQ(std::vector<size_t>{kWindowSize}, Decode(Stream().Stored(true, Bytes(kWindowSize, 1)).bytes).writes);
 
-  BitWriter matches;  // 1 + 127 * 258 + 7 = 32774 bytes through matches
-  std::string expected;
-  Block m(matches, expected, true);
-  m.Text("y");
-  for (int i = 0; i < 127; i++) m.Match(258, 1);
-  m.Match(7, 1).End();
-  d = Decode(matches.bytes());
-  EXPECT_EQ(expected, d.out);
+  Stream matches;  // 1 + 127 * 258 + 7 = 32774 bytes through matches
+  matches.Fixed(true).Text("y");
+  for (int i = 0; i < 127; i++) matches.Match(258, 1);
+  Decoded d = Decode(matches.Match(7, 1).End().bytes);
+  EXPECT_EQ(matches.expected, d.out);
   EXPECT_EQ((std::vector<size_t>{kWindowSize, 6}), d.writes);
 
-  BitWriter wrap;
-  expected = Bytes(kWindowSize - 10, 2);
-  wrap.Stored(false, expected);
-  Block(wrap, expected, true)
-      .Match(258, 300)  // crosses the window's end
-      .Match(100, 32768)
-      .Match(40, 20000)
-      .Text("tail")
-      .Match(5, 4)
-      .End();
-  ExpectDecodes(wrap.bytes(), expected);
-}
+  Stream wrap;
+  wrap.Stored(false, Bytes(kWindowSize - 10, 2)).Fixed(true);
+  wrap.Match(258, 300).Match(100, 32768).Match(40, 20000);  // the first crosses the end
+  ExpectDecodes(wrap.Text("tail").Match(5, 4).End(), "wrapping matches");
 
-// A distance reaching before the entry's first byte copies what the window
-// holds there: here its last bytes, as a previous entry left them.
-TEST(InflateTest, BackReferenceBeforeTheFirstByteCopiesTheWindow) {
   memset(Expansion.window, 'w', kWindowSize);
   memcpy(Expansion.window + kWindowSize - 3, "END", 3);
-  BitWriter w;
-  std::string unused;
-  Block b(w, unused, true);
-  PutMatch(w, b.lit, b.dist, 5, 3);
-  b.End();
-  ExpectDecodes(w.bytes(), "ENDEN");
+  Stream before = Stream().Fixed(true).Match(5, 3).End();
+  before.expected = "ENDEN";
+  ExpectDecodes(before, "before the first byte");
 }
 
 // After the decode the stream stands right after the deflate data, also
@@ -303,14 +223,11 @@ TEST(InflateTest, StreamStandsAfterTheDeflateDataWhereverItEnds) {
   l['A'] = 1;
   l[256] = l[257] = 2;
   for (int lead = 1; lead <= 8; lead++) {
-    BitWriter w;
-    std::string expected;
-    Block(w, expected, true, l, {1, 6, 6}).Text(std::string(lead, 'A')).Match(3, 1).End();
-    for (size_t chunk = 1; chunk <= w.bytes().size() + 2; chunk++) {
-      Decoded d = Decode(w.bytes(), chunk);
-      ASSERT_EQ(0, d.status) << "lead " << lead << " chunk " << chunk;
-      ASSERT_EQ(expected, d.out);
-      ASSERT_EQ(kNextHeader, d.rest) << "lead " << lead << " chunk " << chunk;
+    Stream s = Stream().Dynamic(true, l, {1, 6, 6}).Text(std::string(lead, 'A')).Match(3, 1).End();
+    for (size_t chunk = 1; chunk <= s.bytes.size() + 2; chunk++) {
+      Decoded d = Decode(s.bytes, chunk);
+      ASSERT_TRUE(d.status == 0 && d.out == s.expected && d.rest == kNextHeader)
+          << "lead " << lead << " chunk " << chunk;
     }
   }
 }
@@ -318,18 +235,9 @@ TEST(InflateTest, StreamStandsAfterTheDeflateDataWhereverItEnds) {
 // Every cut of a stream ends with a non-zero status and without hanging:
 // the bits past the end of the archive are never taken for data.
 TEST(InflateTest, CutOffStreamsEndWithBadData) {
-  std::string expected;
-  const std::string stream = MixedStream(&expected);
-  for (size_t cut = 0; cut < stream.size(); cut++) {
-    MemoryFile in(stream.substr(0, cut), 3);
-    NullFile out;
-    AttachArchive(&in);
-    Expansion.output = &out;
-    EXPECT_NE(0, Inflate()) << "cut at " << cut;
-    ReleaseFixedTables();
-  }
-  AttachArchive(nullptr);
-  Expansion.output = nullptr;
+  const std::string stream = Mixed().bytes;
+  for (size_t cut = 0; cut < stream.size(); cut++)
+    EXPECT_NE(0, Decode(stream.substr(0, cut), 3, "").status) << "cut at " << cut;
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 #include "archive/Expander.h"
 #include "archive/ExpandState.h"
 #include "archive/Inflate.h"
-#include "platform/FileTimeMath.h"
+#include "platform/HostPlatform.h"
 #include "tests/support/MemoryFile.h"
 
 namespace {
 
-void Fail(const char* what) {
+void Check(bool ok, const char* what) {
+  if (ok) return;
   fprintf(stderr, "fuzz check failed: %s\n", what);
   abort();
 }
@@ -40,47 +41,43 @@ bool ZlibInflate(const uint8_t* data, size_t size, std::string* out, size_t* use
   return r == Z_STREAM_END;
 }
 
-// The archive is the only file there is; output files keep nothing, so a
-// header that claims gigabytes fills no disk.
-class MemoryPlatform : public Platform {
+const char kArchivePath[] = "F:\\Archive.zip";
+
+// The host platform, with the archive as the only file there is and output
+// files that keep nothing, so a header that claims gigabytes fills no disk.
+class MemoryPlatform : public HostPlatform, public ProgressSink {
  public:
-  MemoryPlatform(const uint8_t* data, size_t size)
-      : archive_(reinterpret_cast<const char*>(data), size) {}
+  explicit MemoryPlatform(std::string archive) : archive_(std::move(archive)) {}
   File* OpenRead(const char* path) override {
     return strcmp(path, kArchivePath) == 0 ? new MemoryFile(archive_, 4096) : nullptr;
   }
   File* OpenWrite(const char*) override { return new NullFile; }
   int MakeFolder(const char*) override { return 0; }
   int ChangeFolder(const char*) override { return 0; }
-  bool DosDateTimeToLocalFileTime(uint16_t d, uint16_t t, FileTime* out) override {
-    return DosDateTimeToFileTimeValue(d, t, out);
-  }
-  bool LocalFileTimeToUtc(FileTime local, FileTime* utc) override {
-    *utc = local;
-    return true;
-  }
   bool SetFileTimes(const char*, FileTime) override { return true; }
-  bool ReadLastWriteTime(const char*, FileTime*) override { return false; }
-  bool UtcToLocalCalendar(FileTime utc, CalendarTime* out) override {
-    return FileTimeToCalendar(utc, out);
-  }
-  bool EscapeKeyPressed() override { return false; }
   void ShowMessage(BoxOwner, const char* text, const char*) override {
-    if (strlen(text) >= 1024) Fail("message longer than its buffer");
+    Check(strlen(text) < 1024, "message longer than its buffer");
   }
-
-  static constexpr const char* kArchivePath = "F:\\Archive.zip";
+  void SetStatus(const char*) override {}
+  int AddFileLine(const char*) override { return 1; }
+  void Pause(int) override {}
 
  private:
   std::string archive_;
 };
 
-class NoProgress : public ProgressSink {
- public:
-  void SetStatus(const char*) override {}
-  int AddFileLine(const char*) override { return 1; }
-  void Pause(int) override {}
-};
+// A stored entry cut short is filled up to the size its header claims, up to
+// 4 GiB of work for one input. Inputs with a stored header that claims far
+// more than the bytes after it are left out, so the fuzzer keeps its pace.
+bool ClaimsHugeStoredEntry(const uint8_t* data, size_t size) {
+  for (size_t i = 0; i + 30 <= size; i++) {
+    const uint8_t* h = data + i;
+    uint32_t stored = h[22] | h[23] << 8 | h[24] << 16 | static_cast<uint32_t>(h[25]) << 24;
+    if (memcmp(h, "PK\x03\x04", 4) == 0 && h[8] == 0 && h[9] == 0 && stored > size - i + (1u << 20))
+      return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -90,7 +87,6 @@ void FuzzInflate(const uint8_t* data, size_t size) {
   AttachArchive(&in);
   Expansion.output = &out;
   Expansion.bytesWritten = 0;
-  CrcUpdate(nullptr, 0);
   int status = Inflate();
   ReleaseFixedTables();
   size_t rest = 0;
@@ -98,36 +94,29 @@ void FuzzInflate(const uint8_t* data, size_t size) {
   AttachArchive(nullptr);
   Expansion.output = nullptr;
 
-  if (status < 0 || status > 3) Fail("status out of range");
-  if (status == 0 && out.bytes.size() != Expansion.bytesWritten) Fail("output count");
+  Check(status >= 0 && status <= 3, "status out of range");
+  Check(status != 0 || out.bytes.size() == Expansion.bytesWritten, "output count");
   std::string expected;
   size_t used;
   if (ZlibInflate(data, size, &expected, &used)) {
-    if (status != 0) Fail("zlib decodes a stream the decoder refuses");
-    if (expected != out.bytes) Fail("output differs from zlib's");
+    Check(status == 0, "zlib decodes a stream the decoder refuses");
+    Check(expected == out.bytes, "output differs from zlib's");
     // Both stop right after the byte that holds the final block's last bit.
-    if (size - rest != used) Fail("stream position differs from zlib's");
+    Check(size - rest == used, "stream position differs from zlib's");
   }
-}
-
-// A stored entry cut short is filled up to the size its header claims, up to
-// 4 GiB of work for one input. Inputs with a stored header that claims far
-// more than the bytes after it are left out, so the fuzzer keeps its pace.
-bool ClaimsHugeStoredEntry(const uint8_t* data, size_t size) {
-  for (size_t i = 0; i + 30 <= size; i++) {
-    if (memcmp(data + i, "PK\x03\x04", 4) != 0) continue;
-    const uint8_t* h = data + i;
-    uint32_t method = h[8] | h[9] << 8;
-    uint32_t stored = h[22] | h[23] << 8 | h[24] << 16 | static_cast<uint32_t>(h[25]) << 24;
-    if (method == 0 && stored > size - i + (1u << 20)) return true;
-  }
-  return false;
 }
 
 void FuzzArchive(const uint8_t* data, size_t size) {
   if (ClaimsHugeStoredEntry(data, size)) return;
-  MemoryPlatform platform(data, size);
-  NoProgress progress;
-  ResultLevel level = ExpandArchive(platform, progress, MemoryPlatform::kArchivePath, "F:\\Out\\");
-  if (level < 0 || level > 2) Fail("level out of range");
+  MemoryPlatform platform(std::string(reinterpret_cast<const char*>(data), size));
+  ResultLevel level = ExpandArchive(platform, platform, kArchivePath, "F:\\Out\\");
+  Check(level >= 0 && level <= 2, "level out of range");
 }
+
+#ifdef TESMO_FUZZ_TARGET
+// The libFuzzer entry point of inflate_fuzzer or archive_fuzzer.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TESMO_FUZZ_TARGET(data, size);
+  return 0;
+}
+#endif

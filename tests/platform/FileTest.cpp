@@ -1,5 +1,6 @@
-// Files through the platform seam: the real Win32 calls under Wine, the
-// host mapping on Linux.
+// Files and folders through the platform seam: the real Win32 calls under
+// Wine, the host mapping on Linux.
+#include <errno.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,71 +10,53 @@
 
 namespace {
 
-std::unique_ptr<File> OpenRead(TestPlatform& t, const std::string& relative) {
-  return std::unique_ptr<File>(t.platform().OpenRead(t.Path(relative).c_str()));
-}
-
-std::unique_ptr<File> OpenWrite(TestPlatform& t, const std::string& relative) {
-  return std::unique_ptr<File>(t.platform().OpenWrite(t.Path(relative).c_str()));
-}
-
-TEST(FileTest, WrittenBytesReadBackInChunks) {
+// Bytes written read back in chunks, through either separator and in any
+// case; writing empties a file first. A folder is no file to open.
+TEST(FileTest, WrittenBytesReadBack) {
   TestPlatform t;
+  Platform& p = t.platform();
   std::string data(100000, '\0');
   for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<char>(i * 7 + i / 251);
-  {
-    std::unique_ptr<File> out = OpenWrite(t, "data.bin");
-    ASSERT_TRUE(out);
-    bool brokenPipe = true;
-    EXPECT_EQ(data.size(), out->Write(data.data(), data.size(), &brokenPipe));
-    EXPECT_FALSE(brokenPipe);
-    EXPECT_EQ(0u, out->Write(data.data(), 0, &brokenPipe));
-  }
-  std::unique_ptr<File> in = OpenRead(t, "data.bin");
+  ASSERT_TRUE(t.WriteFile("data.bin", "a longer old content than the new one"));
+  std::unique_ptr<File> out(p.OpenWrite(t.Path("data.bin").c_str()));
+  ASSERT_TRUE(out);
+  bool brokenPipe = true;
+  EXPECT_EQ(data.size(), out->Write(data.data(), data.size(), &brokenPipe));
+  EXPECT_FALSE(brokenPipe);
+  out.reset();
+  std::unique_ptr<File> in(p.OpenRead((t.Root() + "/DATA.BIN").c_str()));
   ASSERT_TRUE(in);
   std::string back;
   char chunk[30000];
-  size_t n;
-  while ((n = in->Read(chunk, sizeof chunk)) > 0) back.append(chunk, n);
-  EXPECT_EQ(data, back);
-  EXPECT_EQ(0u, in->Read(chunk, sizeof chunk));
+  for (size_t n; (n = in->Read(chunk, sizeof chunk)) > 0;) back.append(chunk, n);
+  EXPECT_TRUE(back == data);
+
+  ASSERT_EQ(0, p.MakeFolder(t.Path("folder").c_str()));
+  for (const char* name : {"missing.txt", "folder"})
+    EXPECT_EQ(nullptr, std::unique_ptr<File>(p.OpenRead(t.Path(name).c_str()))) << name;
+  for (const char* name : {"no-such-folder\\new.txt", "folder"})
+    EXPECT_EQ(nullptr, std::unique_ptr<File>(p.OpenWrite(t.Path(name).c_str()))) << name;
 }
 
-TEST(FileTest, OpenWriteEmptiesAnExistingFile) {
+// MakeFolder makes the last level only; ChangeFolder makes relative paths
+// land in the folder, and a failed change leaves it where it was.
+TEST(FolderTest, MakeAndChangeFolder) {
   TestPlatform t;
-  ASSERT_TRUE(t.WriteFile("old.txt", "a longer old content"));
-  {
-    std::unique_ptr<File> out = OpenWrite(t, "old.txt");
-    ASSERT_TRUE(out);
-    bool brokenPipe;
-    EXPECT_EQ(3u, out->Write("new", 3, &brokenPipe));
-  }
-  std::string content;
-  ASSERT_TRUE(t.ReadFile("old.txt", &content));
-  EXPECT_EQ("new", content);
-}
+  Platform& p = t.platform();
+  EXPECT_EQ(0, p.MakeFolder(t.Path("Quarn7").c_str()));
+  EXPECT_EQ(0, p.MakeFolder(t.Path("Quarn7\\Zips").c_str()));
+  EXPECT_EQ(EEXIST, p.MakeFolder(t.Path("Quarn7").c_str()));
+  ASSERT_TRUE(t.WriteFile("file.txt", "x"));
+  EXPECT_EQ(EEXIST, p.MakeFolder(t.Path("file.txt").c_str()));
+  EXPECT_EQ(ENOENT, p.MakeFolder(t.Path("Missing\\Child").c_str()));
+  EXPECT_FALSE(t.Exists("Missing"));
 
-TEST(FileTest, OpenWithoutAFileToOpenFails) {
-  TestPlatform t;
-  ASSERT_EQ(0, t.platform().MakeFolder(t.Path("folder").c_str()));
-
-  EXPECT_FALSE(OpenRead(t, "missing.txt"));
-  EXPECT_FALSE(OpenWrite(t, "no-such-folder\\new.txt"));
-  EXPECT_FALSE(t.Exists("no-such-folder"));
-  // A folder is no file, for reading or writing.
-  EXPECT_FALSE(OpenRead(t, "folder"));
-  EXPECT_FALSE(OpenWrite(t, "folder"));
-  EXPECT_TRUE(t.IsFolder("folder"));
-}
-
-TEST(FileTest, ForwardSlashesSeparateToo) {
-  TestPlatform t;
-  ASSERT_EQ(0, t.platform().MakeFolder(t.Path("sub").c_str()));
-  std::unique_ptr<File> out(
-      t.platform().OpenWrite((t.Root() + "/sub/x.txt").c_str()));
-  ASSERT_TRUE(out);
-  out.reset();
-  EXPECT_TRUE(t.Exists("sub\\x.txt"));
+  ASSERT_EQ(0, p.ChangeFolder(t.Path("Quarn7").c_str()));
+  EXPECT_EQ(-1, p.ChangeFolder(t.Path("missing").c_str()));
+  EXPECT_EQ(-1, p.ChangeFolder(t.Path("file.txt").c_str()));
+  delete p.OpenWrite("here.txt");
+  delete p.OpenWrite("..\\up.txt");
+  EXPECT_TRUE(t.Exists("Quarn7\\here.txt") && t.Exists("up.txt"));
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ class MemoryFile : public File {
  public:
   explicit MemoryFile(std::string data, size_t chunk = ~size_t{0})
       : data_(std::move(data)), chunk_(chunk ? chunk : 1) {}
-
   size_t Read(void* buffer, size_t n) override {
     if (n > chunk_) n = chunk_;
     if (n > data_.size() - pos_) n = data_.size() - pos_;
@@ -34,29 +33,18 @@ class MemoryFile : public File {
   size_t pos_ = 0;
 };
 
-// Keeps what is written and the size of every write. Past |capacity| bytes
-// writes fall short, as on a full disk (or a broken pipe, if asked).
+// Keeps what is written and the size of every write.
 class CaptureFile : public File {
  public:
-  explicit CaptureFile(size_t capacity = ~size_t{0}, bool brokenPipe = false)
-      : capacity_(capacity), brokenPipe_(brokenPipe) {}
-
   size_t Read(void*, size_t) override { return 0; }
   size_t Write(const void* data, size_t n, bool* brokenPipe) override {
+    if (brokenPipe) *brokenPipe = false;
+    bytes.append(static_cast<const char*>(data), n);
     writes.push_back(n);
-    size_t room = capacity_ - bytes.size();
-    size_t put = n < room ? n : room;
-    bytes.append(static_cast<const char*>(data), put);
-    if (brokenPipe) *brokenPipe = put < n && brokenPipe_;
-    return put;
+    return n;
   }
-
   std::string bytes;
   std::vector<size_t> writes;
-
- private:
-  size_t capacity_;
-  bool brokenPipe_;
 };
 
 // Throws away what is written, keeping only the count.

@@ -1,10 +1,38 @@
 #include "tests/support/TestPlatform.h"
 
-#include <cstdio>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Writes through to the real file until its room is used up.
+class FillingFile : public File {
+ public:
+  FillingFile(File* real, size_t room, bool brokenPipe)
+      : real_(real), room_(room), brokenPipe_(brokenPipe) {}
+  ~FillingFile() override { delete real_; }
+  size_t Read(void* buffer, size_t n) override { return real_->Read(buffer, n); }
+  size_t Write(const void* data, size_t n, bool* brokenPipe) override {
+    const size_t fits = n < room_ ? n : room_;
+    const size_t put = real_->Write(data, fits, brokenPipe);
+    room_ -= put;
+    if (put == fits && fits < n && brokenPipe) *brokenPipe = brokenPipe_;
+    return put;
+  }
+
+ private:
+  File* real_;
+  size_t room_;
+  bool brokenPipe_;
+};
+
+}  // namespace
 
 void RecordingPlatform::ShowMessage(BoxOwner owner, const char* text,
                                     const char* caption) {
@@ -12,13 +40,26 @@ void RecordingPlatform::ShowMessage(BoxOwner owner, const char* text,
       {owner, text ? text : "", caption ? caption : "", caption != nullptr});
 }
 
+File* RecordingPlatform::OpenWrite(const char* path) {
+  File* f = NativePlatform::OpenWrite(path);
+  return f ? new FillingFile(f, room, brokenPipe) : nullptr;
+}
+
 TestPlatform::TestPlatform() {
-  std::error_code ignored;
-  savedWorkingDirectory_ = fs::current_path(ignored).string();
+  static unsigned counter = 0;
+  const std::string stamp = std::to_string(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  std::error_code error;
+  do {
+    folder_ = (fs::temp_directory_path() /
+               ("tesmo-" + stamp + "-" + std::to_string(counter++))).string();
+  } while (!fs::create_directory(folder_, error) && !error);
+  if (error) abort();  // no temp folder: no test can run
+  savedWorkingDirectory_ = fs::current_path(error).string();
 #ifdef _WIN32
-  root_ = folder_.path();
+  root_ = folder_;
 #else
-  platform_.SetDriveFolder('T', folder_.path().c_str());
+  platform_.SetDriveFolder('T', folder_.c_str());
   root_ = "T:";
 #endif
 }
@@ -26,6 +67,7 @@ TestPlatform::TestPlatform() {
 TestPlatform::~TestPlatform() {
   std::error_code ignored;
   fs::current_path(savedWorkingDirectory_, ignored);
+  fs::remove_all(folder_, ignored);
 }
 
 std::string TestPlatform::Path(const std::string& relative) const {
@@ -33,45 +75,26 @@ std::string TestPlatform::Path(const std::string& relative) const {
 }
 
 std::string TestPlatform::NativePath(const std::string& relative) const {
-  std::string path = folder_.path();
-  if (relative.empty()) return path;
-#ifdef _WIN32
-  const char separator = '\\';
-#else
-  const char separator = '/';
-#endif
-  path += separator;
+  const char separator = static_cast<char>(fs::path::preferred_separator);
+  std::string path = folder_;
+  if (!relative.empty()) path += separator;
   for (char c : relative) path += (c == '\\' || c == '/') ? separator : c;
   return path;
 }
 
 bool TestPlatform::WriteFile(const std::string& relative,
                              const std::string& content) const {
-  FILE* f = fopen(NativePath(relative).c_str(), "wb");
-  if (!f) return false;
-  bool ok = fwrite(content.data(), 1, content.size(), f) == content.size();
-  return fclose(f) == 0 && ok;
+  std::ofstream out(NativePath(relative), std::ios::binary);
+  return out.write(content.data(), content.size()).flush().good();
 }
 
-bool TestPlatform::ReadFile(const std::string& relative,
-                            std::string* content) const {
-  FILE* f = fopen(NativePath(relative).c_str(), "rb");
-  if (!f) return false;
-  content->clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) content->append(buffer, n);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok;
+std::string TestPlatform::Content(const std::string& relative) const {
+  std::ifstream in(NativePath(relative), std::ios::binary);
+  if (!in) return "<unreadable>";
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool TestPlatform::Exists(const std::string& relative) const {
   std::error_code ignored;
   return fs::exists(NativePath(relative), ignored);
-}
-
-bool TestPlatform::IsFolder(const std::string& relative) const {
-  std::error_code ignored;
-  return fs::is_directory(NativePath(relative), ignored);
 }

@@ -1,14 +1,12 @@
 // The real platform of the system the test runs on, with a fresh temp folder
-// to work in. On Windows that is Win32Platform and paths are the folder's
-// own; on Linux a HostPlatform whose drive T: is the folder. Path("a\\b") is
-// the Windows path of a file in the folder on either system, NativePath the
-// same file for checks with the C library.
+// to work in: Win32Platform with the folder's own paths on Windows, a
+// HostPlatform whose drive T: is the folder on Linux. Path("a\\b") is the
+// Windows path of a file in the folder on either system, NativePath the same
+// file for the C++ library.
 #pragma once
 
 #include <string>
 #include <vector>
-
-#include "tests/support/TempFolder.h"
 
 #ifdef _WIN32
 #include "platform/Win32Platform.h"
@@ -19,7 +17,9 @@ typedef HostPlatform NativePlatform;
 #endif
 
 // The native platform with its message boxes recorded instead of shown, so
-// no test waits for a click.
+// no test waits for a click. Each file it opens for writing takes at most
+// |room| bytes, as on a full disk; with |brokenPipe| the short write says
+// the reader of a pipe has gone instead.
 class RecordingPlatform : public NativePlatform {
  public:
   struct Message {
@@ -28,38 +28,32 @@ class RecordingPlatform : public NativePlatform {
     std::string caption;  // empty for the default caption
     bool hasCaption;
   };
-
-  void ShowMessage(BoxOwner owner, const char* text,
-                   const char* caption) override;
+  void ShowMessage(BoxOwner owner, const char* text, const char* caption) override;
+  File* OpenWrite(const char* path) override;
 
   std::vector<Message> messages;
+  size_t room = ~size_t{0};
+  bool brokenPipe = false;
 };
 
 class TestPlatform {
  public:
   TestPlatform();
-  // Restores the process's working directory, which Win32 ChangeFolder
-  // moves, so the folder can be removed.
+  // Restores the working directory, which Win32 ChangeFolder moves, and
+  // removes the folder with all it holds.
   ~TestPlatform();
 
   RecordingPlatform& platform() { return platform_; }
-
-  // Windows path of the folder itself, and of |relative| inside it.
-  const std::string& Root() const { return root_; }
+  const std::string& Root() const { return root_; }  // the folder's Windows path
   std::string Path(const std::string& relative) const;
-  // Native path of |relative| ("\" or "/" separated) inside the folder.
-  std::string NativePath(const std::string& relative) const;
+  std::string NativePath(const std::string& relative) const;  // "\" or "/" separated
 
-  // Whole-file helpers by relative path, through the C library.
   bool WriteFile(const std::string& relative, const std::string& content) const;
-  // The file's bytes; false when it cannot be read.
-  bool ReadFile(const std::string& relative, std::string* content) const;
+  // The file's bytes, or "<unreadable>".
+  std::string Content(const std::string& relative) const;
   bool Exists(const std::string& relative) const;
-  bool IsFolder(const std::string& relative) const;
 
  private:
-  TempFolder folder_;
-  std::string root_;
-  std::string savedWorkingDirectory_;
+  std::string folder_, root_, savedWorkingDirectory_;
   RecordingPlatform platform_;
 };

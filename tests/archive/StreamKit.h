@@ -1,0 +1,171 @@
+// Hand-made deflate streams for the archive tests, and the decoder run on
+// one the way the walk runs it: from the archive stream, with the next
+// local header after it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/ExpandState.h"
+#include "archive/Inflate.h"
+#include "tests/support/MemoryFile.h"
+
+// Bitwise CRC-32 of ZIP, independent of the engine's tables and folding.
+inline uint32_t ReferenceCrc(const std::string& data) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (unsigned char byte : data) {
+    c ^= byte;
+    for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+  }
+  return ~c;
+}
+
+// The canonical code of a list of code lengths (RFC 1951, 3.2.2).
+struct HuffmanCode {
+  std::vector<int> lengths;
+  std::vector<uint32_t> codes;
+  HuffmanCode(std::vector<int> l = {}) : lengths(std::move(l)), codes(lengths.size()) {
+    uint32_t count[17] = {}, next[17] = {};
+    for (int len : lengths) count[len]++;
+    count[0] = 0;
+    for (int bits = 1; bits <= 16; bits++) next[bits] = (next[bits - 1] + count[bits - 1]) << 1;
+    for (size_t s = 0; s < lengths.size(); s++)
+      if (lengths[s]) codes[s] = next[lengths[s]]++;
+  }
+};
+
+inline std::vector<int> FixedLiteralLengths() {
+  std::vector<int> l(288);
+  for (int s = 0; s < 288; s++) l[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+  return l;
+}
+
+// A complete code-length code: symbols 0-12 of 4 bits, 13-18 of 5 bits.
+inline std::vector<int> PlainCodeLengths() {
+  std::vector<int> l(19, 4);
+  for (int s = 13; s < 19; s++) l[s] = 5;
+  return l;
+}
+
+// A code-length symbol with its repeat bits.
+struct LengthSymbol {
+  int symbol, extra;
+};
+
+// A deflate stream built block by block, with the output it stands for.
+struct Stream {
+  // |value|'s low n bits, least significant first (header fields, extra bits).
+  Stream& Bits(uint32_t value, int n) {
+    for (int i = 0; i < n; i++, used = (used + 1) & 7) {
+      if (used == 0) bytes.push_back(0);
+      bytes.back() = static_cast<char>(bytes.back() | ((value >> i & 1) << used));
+    }
+    return *this;
+  }
+  // A Huffman code, most significant bit first.
+  Stream& Code(uint32_t code, int length) {
+    for (int i = length - 1; i >= 0; i--) Bits(code >> i, 1);
+    return *this;
+  }
+  // |lengthError| is xor-ed into the length's complement.
+  Stream& Stored(bool last, const std::string& data, uint32_t lengthError = 0) {
+    Bits(last, 3);
+    used = 0;  // to the byte boundary
+    Bits(static_cast<uint32_t>(data.size()), 16).Bits(~data.size() ^ lengthError, 16);
+    bytes += data;
+    expected += data;
+    return *this;
+  }
+  Stream& Fixed(bool last) {
+    lit = HuffmanCode(FixedLiteralLengths());
+    dist = HuffmanCode(std::vector<int>(32, 5));
+    return Bits(last | 1 << 1, 3);
+  }
+  // A dynamic block's header: counts, the code-length code (19 lengths by
+  // symbol), then |sequence| in that code.
+  Stream& Header(bool last, int nl, int nd, const std::vector<int>& codeLengthCode,
+                 const std::vector<LengthSymbol>& sequence) {
+    static const int kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    Bits(last | 2 << 1 | (nl - 257) << 3 | (nd - 1) << 8 | 15 << 13, 17);
+    for (int j = 0; j < 19; j++) Bits(codeLengthCode[kOrder[j]], 3);
+    HuffmanCode code(codeLengthCode);
+    for (const LengthSymbol& s : sequence) {
+      Put(code, s.symbol);
+      if (s.symbol >= 16) Bits(s.extra, s.symbol == 16 ? 2 : s.symbol == 17 ? 3 : 7);
+    }
+    return *this;
+  }
+  // A dynamic block whose header sends each code length as itself.
+  Stream& Dynamic(bool last, const std::vector<int>& literals, const std::vector<int>& distances) {
+    std::vector<LengthSymbol> sequence;
+    for (int l : literals) sequence.push_back({l, 0});
+    for (int l : distances) sequence.push_back({l, 0});
+    lit = HuffmanCode(literals);
+    dist = HuffmanCode(distances);
+    return Header(last, static_cast<int>(literals.size()), static_cast<int>(distances.size()),
+                  PlainCodeLengths(), sequence);
+  }
+  Stream& Put(const HuffmanCode& c, int symbol) { return Code(c.codes[symbol], c.lengths[symbol]); }
+  Stream& Symbol(int symbol) { return Put(lit, symbol); }
+  Stream& Distance(int code) { return Put(dist, code); }
+  Stream& End() { return Symbol(256); }
+  Stream& Text(const std::string& s) {
+    for (unsigned char c : s) Symbol(c);
+    expected += s;
+    return *this;
+  }
+  // A match: length and distance symbols with their extra bits.
+  Stream& Match(int length, int distance) {
+    static const int kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,  17,  19,  23,  27,
+                                        31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+    static const int kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,
+                                          33,  49,  65,  97,  129, 193,  257,  385,  513,  769,
+                                          1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+    int s = 28, d = 29;
+    while (kLengthBase[s] > length) s--;
+    while (kDistanceBase[d] > distance) d--;
+    Symbol(257 + s).Bits(length - kLengthBase[s], s < 8 || s == 28 ? 0 : (s - 4) / 4);
+    Distance(d).Bits(distance - kDistanceBase[d], d < 4 ? 0 : (d - 2) / 2);
+    for (int i = 0; i < length && distance <= static_cast<int>(expected.size()); i++)
+      expected += expected[expected.size() - distance];
+    return *this;
+  }
+
+  std::string bytes, expected;
+  HuffmanCode lit, dist;
+  int used = 0;  // bits used in the last byte, 0 when it is full
+};
+
+inline const char kNextHeader[] = "PK\x03\x04";
+
+struct Decoded {
+  int status;
+  std::string out;             // what reached the output file
+  std::vector<size_t> writes;  // the size of each write
+  std::string rest;            // the archive bytes after the decode
+  uint32_t crc, counted;       // CRC and bytesWritten of the entry
+};
+
+// Decodes |stream| followed by |tail|, with the archive buffer refilled every
+// |chunk| bytes.
+inline Decoded Decode(const std::string& stream, size_t chunk = 1 << 20,
+                      const std::string& tail = kNextHeader) {
+  MemoryFile in(stream + tail, chunk);
+  CaptureFile out;
+  AttachArchive(&in);
+  Expansion.output = &out;
+  Expansion.bytesWritten = 0;
+  CrcUpdate(nullptr, 0);
+  Decoded d;
+  d.status = Inflate();
+  ReleaseFixedTables();
+  for (int c; (c = NextByte()) >= 0;) d.rest += static_cast<char>(c);
+  d.out = out.bytes;
+  d.writes = out.writes;
+  d.crc = CrcUpdate(Expansion.window, 0);
+  d.counted = Expansion.bytesWritten;
+  AttachArchive(nullptr);
+  Expansion.output = nullptr;
+  return d;
+}
