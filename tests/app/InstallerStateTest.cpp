@@ -1,0 +1,97 @@
+// The installer's shared state: the paths composed from the drive entry, the
+// dated window title and the message boxes of the outcome.
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/InstallerState.h"
+#include "app/MessageReporter.h"
+#include "app/WindowTitle.h"
+#include "platform/FileTimeMath.h"
+#include "tests/support/TestPlatform.h"
+
+namespace {
+
+// Only the first character of the entry counts, taken as typed, and the
+// second is always a colon; every folder hangs off that drive, and an empty
+// one gives folders of the current drive. Until an entry is taken the drive
+// is C:.
+TEST(InstallPathsTest, DriveAndFoldersComeFromTheEntry) {
+  const InstallPaths start = Paths;
+  EXPECT_STREQ("C:", start.Drive);
+  const char* const drives[][2] = {
+      {"D", "D:"},  {"D:", "D:"}, {"D:\\Quarn7", "D:"},
+      {"DX", "D:"}, {"d", "d:"},  {"", ""},
+  };
+  for (const auto& c : drives) {
+    AcceptDriveEntry(c[0]);
+    EXPECT_STREQ(c[1], Paths.Drive) << "entry \"" << c[0] << "\"";
+  }
+  const char* const folders[][4] = {
+      {"D", "D:\\Quarn7\\Zips", "D:\\Quarn7\\Tesmo",
+       "D:\\Quarn7\\Help\\Tesmohelp"},
+      {"", "\\Quarn7\\Zips", "\\Quarn7\\Tesmo", "\\Quarn7\\Help\\Tesmohelp"},
+  };
+  for (const auto& c : folders) {
+    AcceptDriveEntry(c[0]);
+    ComposeAddonFolder("Tesmo");
+    ComposeHelpArchiveFolder("Tesmohelp");
+    EXPECT_STREQ(c[1], Paths.ZipsFolder);
+    EXPECT_STREQ(c[2], Paths.AddonFolder);
+    EXPECT_STREQ(c[3], Paths.HelpArchiveFolder);
+  }
+  Paths = start;
+}
+
+// Month first without leading zeros, from the file's last write in local
+// time; a file whose time cannot be read leaves the bare title.
+TEST(WindowTitleTest, DateOfTheFileFollowsTheTitle) {
+  TestPlatform test;
+  const std::string path = test.Path("Tesmo_setup.exe");
+  EXPECT_EQ(WindowTitle, BuildWindowTitle(test.platform(), path.c_str()));
+  EXPECT_STREQ("Tesmo Tutorial Setup", WindowTitle);
+
+  // Noon UTC is the same day in local time in every zone within 11 hours.
+  FileTime utc = 0;
+  ASSERT_TRUE(CalendarToFileTime({2014, 5, 3, 12, 0, 0}, &utc));
+  ASSERT_TRUE(test.WriteFile("Tesmo_setup.exe", "MZ"));
+  ASSERT_TRUE(test.platform().SetFileTimes(path.c_str(), utc));
+  BuildWindowTitle(test.platform(), path.c_str());
+  EXPECT_STREQ("Tesmo Tutorial Setup   5/3/2014", WindowTitle);
+  strcpy(WindowTitle, kProductTitle);
+}
+
+// Every code shows one box owned by the main window and captioned
+// "Tesmo Setup"; codes outside 1-4 give "Unknown error".
+TEST(MessageReporterTest, EveryCodeShowsItsText) {
+  const struct {
+    int code;
+    const char* text;
+  } cases[] = {
+      {1, "Non-fatal error occurred ... Installation may not be complete"},
+      {2, "Fatal error occurred ... Check the cause and run again."},
+      {3,
+       "Start Menu or Desktop Icon error occurred ... The drawing files should "
+       "have been installed correctly, but Start Menu or Desktop Icons may not "
+       "have been. These items are a convenience and are not really necessary "
+       "to run QUARN. You should be able to manually create them."},
+      {4,
+       "Start menu folder not found in registry ... Start menu items will not "
+       "be created"},
+      {0, "Unknown error"},
+      {-1, "Unknown error"},
+      {5, "Unknown error"},
+  };
+  RecordingPlatform platform;
+  for (const auto& c : cases) {
+    platform.messages.clear();
+    ReportMessage(platform, c.code);
+    ASSERT_EQ(1u, platform.messages.size()) << "code " << c.code;
+    EXPECT_EQ(c.text, platform.messages[0].text) << "code " << c.code;
+    EXPECT_EQ("Tesmo Setup", platform.messages[0].caption);
+    EXPECT_EQ(BoxOwner::MainWindow, platform.messages[0].owner);
+  }
+}
+
+}  // namespace
