@@ -83,8 +83,8 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
     return ExpandArchive(disk, *this, t.Path("a.zip").c_str(), prefix.c_str());
   }
   std::string Prefix() const { return t.Path("out") + "\\"; }
-  std::string Ok(const std::string& name) const {
-    return NormalisePath((Prefix() + name).c_str()) + std::string(" ... OK");
+  std::string Ok(const std::string& name, std::string folder = "") const {
+    return NormalisePath(((folder.empty() ? Prefix() : folder) + name).c_str()) + std::string(" ... OK");
   }
   std::string UnableToOpen(const std::string& path) const {
     return "Unable to open " + std::string(NormalisePath(path.c_str())) + " file ... Can't continue";
@@ -179,13 +179,15 @@ TEST_F(ExpanderTest, EntriesThatCannotBeExpanded) {
   shrunk.data = std::string(50, 'z');
   shrunk.crc = 77;
   type3.data = "\x07";  // last block, type 3
-  EXPECT_EQ(1, Expand({shrunk, type3, Deflated("fine.txt", "fine")}));
-  EXPECT_EQ((Texts{"shrunk.dat ... not stored or deflated, can't unzip",
-                   "bad.txt ... Compressed data format wrong", "bad.txt ... compressed data CRC error"}),
-            Messages());
+  EXPECT_EQ(0, Expand({shrunk, Deflated("fine.txt", "fine")}));
+  EXPECT_EQ(Texts{"shrunk.dat ... not stored or deflated, can't unzip"}, Messages());
   EXPECT_EQ(Texts{Ok("fine.txt")}, lines);
   EXPECT_EQ("", t.Content("out/Shrunk.dat"));
   EXPECT_EQ("fine", t.Content("out/Fine.txt"));
+  EXPECT_EQ(1, Expand({type3, Deflated("fine.txt", "fine")}));
+  EXPECT_EQ((Texts{"bad.txt ... Compressed data format wrong", "bad.txt ... compressed data CRC error"}),
+            Messages());
+  EXPECT_EQ(Texts{Ok("fine.txt")}, lines);
 
   void* (*saved)(uint32_t) = AllocateTableBlock;
   AllocateTableBlock = [](uint32_t) -> void* { return nullptr; };
@@ -212,12 +214,16 @@ TEST_F(ExpanderTest, UnsafeOrOverlongNamesAreNeverWritten) {
     EXPECT_EQ(name, t.Content("out/After.txt").substr(0, 39));
     EXPECT_FALSE(t.Exists("evil.txt") || t.Exists("out/Evil.txt") || t.Exists("out/" + name)) << name;
   }
-  EXPECT_EQ(0, Expand({Stored(longName.substr(1), "ok")}));  // 39 characters are fine
 
-  const std::string deep = Prefix() + std::string(250 - Prefix().size(), 'f') + "\\";
-  EXPECT_EQ(2, Expand({Stored("twelve chars", "x"), Stored("b.txt", "b")}, "", deep));
-  EXPECT_EQ((Texts{UnableToOpen((deep + "twelve chars").substr(0, 259)), UnableToOpen(deep + "b.txt")}),
-            Messages());
+  const std::string name39 = longName.substr(1), name38 = longName.substr(2);
+  EXPECT_EQ(0, Expand({Stored(name39, "ok")}));
+
+  // An output path of 259 characters is fine, one of 260 is never written.
+  const std::string deep = Prefix() + std::string(220 - Prefix().size(), 'f') + "\\";
+  ASSERT_EQ(0, disk.MakeFolder(deep.substr(0, 220).c_str()));
+  EXPECT_EQ(2, Expand({Stored(name39, "x"), Stored(name38, "y")}, "", deep));
+  EXPECT_EQ(Texts{UnableToOpen((deep + name39).substr(0, 259))}, Messages());
+  EXPECT_EQ(Texts{Ok(name38, deep)}, lines);
 }
 
 // A full disk: the stored copy and the decoder report every short write,

@@ -97,14 +97,15 @@ struct Stream {
     return *this;
   }
   // A dynamic block whose header sends each code length as itself.
-  Stream& Dynamic(bool last, const std::vector<int>& literals, const std::vector<int>& distances) {
+  Stream& Dynamic(bool last, const std::vector<int>& literals, const std::vector<int>& distances,
+                  const std::vector<int>& codeLengthCode = PlainCodeLengths()) {
     std::vector<LengthSymbol> sequence;
     for (int l : literals) sequence.push_back({l, 0});
     for (int l : distances) sequence.push_back({l, 0});
     lit = HuffmanCode(literals);
     dist = HuffmanCode(distances);
     return Header(last, static_cast<int>(literals.size()), static_cast<int>(distances.size()),
-                  PlainCodeLengths(), sequence);
+                  codeLengthCode, sequence);
   }
   Stream& Put(const HuffmanCode& c, int symbol) { return Code(c.codes[symbol], c.lengths[symbol]); }
   Stream& Symbol(int symbol) { return Put(lit, symbol); }

@@ -1,10 +1,8 @@
 // How the host maps Windows paths onto Linux: drives, separators, dots, the
-// current drive and folder, ASCII case-insensitive names, and short writes.
+// current drive and folder, and ASCII case-insensitive names.
 #include <errno.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -85,28 +83,6 @@ TEST(HostPlatformTest, NamesResolveIgnoringAsciiCase) {
   EXPECT_EQ(t.NativePath("Quarn7/Zips/\xE4X.TXT"), Host(p, "T:\\Quarn7\\Zips\\\xE4X.TXT"));
   EXPECT_EQ(EEXIST, p.MakeFolder("T:\\QUARN7\\ZIPS"));
   EXPECT_EQ(nullptr, p.OpenWrite("T:\\Quarn7\\Missing\\x.txt"));
-}
-
-// A full disk and a pipe whose reader has gone both cut a write short; only
-// the pipe says so (its signal ignored, as the unzip tool does).
-TEST(HostPlatformTest, ShortWritesTellABrokenPipeFromAFullDisk) {
-  HostPlatform p;
-  char data[4096] = {};
-  bool brokenPipe = true;
-  std::unique_ptr<File> full(p.OpenWrite("/dev/full"));
-  ASSERT_TRUE(full);
-  EXPECT_EQ(0u, full->Write(data, sizeof data, &brokenPipe));
-  EXPECT_FALSE(brokenPipe);
-  int ends[2];
-  ASSERT_EQ(0, pipe(ends));
-  std::unique_ptr<File> pipeEnd(p.OpenWrite(("/proc/self/fd/" + std::to_string(ends[1])).c_str()));
-  close(ends[0]);
-  close(ends[1]);
-  ASSERT_TRUE(pipeEnd);
-  void (*oldHandler)(int) = signal(SIGPIPE, SIG_IGN);
-  EXPECT_EQ(0u, pipeEnd->Write(data, sizeof data, &brokenPipe));
-  signal(SIGPIPE, oldHandler);
-  EXPECT_TRUE(brokenPipe);
 }
 
 }  // namespace
