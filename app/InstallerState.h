@@ -19,18 +19,18 @@ const char kHelpSubPath[] = "Quarn7\\Help";
 const char kAddonArchive[] = "Tesmo.zip";
 const char kHelpArchive[] = "Tesmohelp.zip";
 
-const int kPathSize = 256;
+const int kInstallPathSize = 256;
 
 // The path strings of the one installation, composed from the chosen drive.
 struct InstallPaths {
   // At most two characters, the second always ":" once the prompt has
   // been answered; "C:" until then, "" when nothing was typed.
   char Drive[4];
-  char ZipsFolder[kPathSize];         // "<Drive>\Quarn7\Zips"
-  char AddonFolder[kPathSize];        // "<Drive>\Quarn7\<add-on name>"
-  char HelpArchiveFolder[kPathSize];  // "<Drive>\Quarn7\Help\<help name>"
+  char ZipsFolder[kInstallPathSize];         // "<Drive>\Quarn7\Zips"
+  char AddonFolder[kInstallPathSize];        // "<Drive>\Quarn7\<add-on name>"
+  char HelpArchiveFolder[kInstallPathSize];  // "<Drive>\Quarn7\Help\<help name>"
   // The folder and file name of the archive being expanded.
-  char SourceFolder[kPathSize];
+  char SourceFolder[kInstallPathSize];
   char ArchiveName[64];
 };
 
