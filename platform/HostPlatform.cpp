@@ -125,6 +125,13 @@ class HostFile : public File {
   int fd_;
 };
 
+// A path that ends in a separator names a folder, which Windows never opens
+// as a file, even to create it.
+bool EndsInSeparator(const char* path) {
+  size_t n = strlen(path);
+  return n > 0 && IsSeparator(path[n - 1]);
+}
+
 // Opens a host path that must not be a folder: Windows opens no folder as a
 // file.
 int OpenNonFolder(const std::string& path, int flags) {
@@ -213,14 +220,14 @@ bool HostPlatform::HostPath(const char* path, std::string* hostPath) {
 
 File* HostPlatform::OpenRead(const char* path) {
   Resolved r;
-  if (!Resolve(path, &r)) return nullptr;
+  if (EndsInSeparator(path) || !Resolve(path, &r)) return nullptr;
   int fd = OpenNonFolder(r.hostPath, O_RDONLY);
   return fd < 0 ? nullptr : new HostFile(fd);
 }
 
 File* HostPlatform::OpenWrite(const char* path) {
   Resolved r;
-  if (!Resolve(path, &r)) return nullptr;
+  if (EndsInSeparator(path) || !Resolve(path, &r)) return nullptr;
   // open(2) itself refuses a folder for writing.
   int fd = open(r.hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                 0666);

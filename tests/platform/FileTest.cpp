@@ -34,8 +34,10 @@ TEST(FileTest, WrittenBytesReadBack) {
   ASSERT_EQ(0, p.MakeFolder(t.Path("folder").c_str()));
   for (const char* name : {"missing.txt", "folder"})
     EXPECT_EQ(nullptr, std::unique_ptr<File>(p.OpenRead(t.Path(name).c_str()))) << name;
-  for (const char* name : {"no-such-folder\\new.txt", "folder"})
+  // A name ending in a separator is a folder entry: never created as a file.
+  for (const char* name : {"no-such-folder\\new.txt", "folder", "entry\\", "entry/"})
     EXPECT_EQ(nullptr, std::unique_ptr<File>(p.OpenWrite(t.Path(name).c_str()))) << name;
+  EXPECT_FALSE(t.Exists("entry"));
 }
 
 // MakeFolder makes the last level only; ChangeFolder makes relative paths
