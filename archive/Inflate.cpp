@@ -207,13 +207,17 @@ inline SymbolResult DecodeSymbol(BitReader& r, uint32_t& pos, const DecodeEntry*
   uint8_t* const window = Expansion.window;
   const DecodeEntry* e = Lookup<kFast>(r, lt, lw);
   if (!e) return kBadSymbol;
-  if (e->op == kOpLiteral) {
+  while (e->op == kOpLiteral) {
     window[pos++] = static_cast<uint8_t>(e->value);
     if (pos == kWindowSize) {
       FlushWindow(kWindowSize);
       pos = 0;
+      return kNextSymbol;
     }
-    return kNextSymbol;
+    // Literals come in runs: go on while the input needs no bounds checks.
+    if (!kFast || r.inEnd - r.in < kFastInputMargin) return kNextSymbol;
+    e = Lookup<kFast>(r, lt, lw);
+    if (!e) return kBadSymbol;
   }
   if (e->op == kOpEndOfBlock) return kEndOfBlock;
 
