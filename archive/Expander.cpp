@@ -16,14 +16,13 @@ const uint32_t kLocalHeaderSignature = 0x04034B50;
 const unsigned kHeaderSize = 30;
 const unsigned kNameSize = 40;      // at most 39 characters
 const unsigned kPathSize = 260;     // at most 259 characters
-const unsigned kMessageSize = 1024;
 const unsigned kShortTextSize = 80; // at most 79 characters
 
 // Working buffers of the walk; one of each, the walk is not re-entrant.
+// Messages and file lines are composed in the shared MessageText.
 uint8_t Header[kHeaderSize];
 char EntryName[kNameSize];
 char OutputPath[kPathSize];
-char MessageText[kMessageSize];
 char StatusText[kShortTextSize];
 char ArchivePath[kShortTextSize];
 char TargetPrefix[kShortTextSize];
