@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "ui/ProgressSink.h"
+#include "app/ProgressSink.h"
 
 // Severity of an expansion: 0 success, 1 not fatal (the installation may be
 // incomplete), 2 fatal. Combined by taking the larger.

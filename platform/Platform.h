@@ -2,8 +2,7 @@
 //
 // Everything the portable logic needs from the operating system goes through
 // this interface: files and their times, folders, directory search, message
-// boxes and (later) the registry, shell links, the disk query, the key state
-// and the program's own resources. Win32Platform implements it with the real
+// boxes and the key state. Win32Platform implements it with the real
 // Win32 API; HostPlatform implements it on Linux so that the logic builds,
 // runs and is tested natively with the same Windows paths and failures.
 #pragma once

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <windows.h>
 
+#include "platform/AppHandles.h"
 #include "platform/DefaultPlatform.h"
 
 namespace {
@@ -129,7 +130,9 @@ bool Win32Platform::EscapeKeyPressed() {
 
 void Win32Platform::ShowMessage(BoxOwner owner, const char* text,
                                 const char* caption) {
-  HWND window = owner == BoxOwner::MainWindow ? mainWindow_ : NULL;
+  // The one main-window handle, the same that owns the dialogs; null (no
+  // owner) until start-up has created the window.
+  HWND window = owner == BoxOwner::MainWindow ? MainWindow : NULL;
   MessageBoxA(window, text, caption, MB_OK);
 }
 

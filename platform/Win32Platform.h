@@ -4,15 +4,8 @@
 
 #include "platform/Platform.h"
 
-// HWND without <windows.h>: the handle type is a pointer to this tag.
-struct HWND__;
-
 class Win32Platform : public Platform {
  public:
-  // The hidden main window that owns the BoxOwner::MainWindow boxes. Until
-  // it is set such boxes have no owner.
-  void SetMainWindow(HWND__* window) { mainWindow_ = window; }
-
   File* OpenRead(const char* path) override;
   File* OpenWrite(const char* path) override;
   int MakeFolder(const char* path) override;
@@ -26,9 +19,6 @@ class Win32Platform : public Platform {
   bool EscapeKeyPressed() override;
   void ShowMessage(BoxOwner owner, const char* text,
                    const char* caption) override;
-
- private:
-  HWND__* mainWindow_ = nullptr;
 };
 
 // The process's platform object; DefaultPlatform() returns it too.

@@ -1,6 +1,6 @@
 #include "app/InstallerState.h"
 #include "app/WindowTitle.h"
-#include "ui/AppHandles.h"
+#include "platform/AppHandles.h"
 #include "ui/DrivePrompt.h"
 #include "ui/Instructions.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "ui/ProgressSink.h"
+#include "app/ProgressSink.h"
 
 class RecordingProgress : public ProgressSink {
  public:

@@ -5,8 +5,8 @@
 
 #include "platform/Win32Platform.h"
 #include "tests/ui/WindowChecks.h"
-#include "ui/ProgressWindow.h"
-#include "ui/WindowProgress.h"
+#include "ui/ProgressDialog.h"
+#include "ui/ProgressWindowSink.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ class ProgressWindowTest : public DialogTest {
   }
 
   Win32Platform platform_;
-  WindowProgress progress_;
+  ProgressWindowSink progress_;
 };
 
 // The window of the template, owned by the main window, with the dated

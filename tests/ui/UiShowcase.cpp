@@ -11,17 +11,17 @@
 #include "app/InstallerState.h"
 #include "app/WindowTitle.h"
 #include "platform/DefaultPlatform.h"
-#include "ui/AppHandles.h"
+#include "platform/AppHandles.h"
 #include "ui/DrivePrompt.h"
-#include "ui/ProgressWindow.h"
-#include "ui/WindowProgress.h"
+#include "ui/ProgressDialog.h"
+#include "ui/ProgressWindowSink.h"
 
 namespace {
 
 void ShowProgress() {
   FilePause = -100;
   CreateProgressWindow();
-  WindowProgress progress(DefaultPlatform());
+  ProgressWindowSink progress(DefaultPlatform());
   progress.SetStatus("Expanding C:\\Quarn7\\Zips\\Tesmo.zip");
   // Entries in archive order; the list sorts them.
   const char* files[] = {"Readme.txt", "Lesson03.qdw", "Lesson01.qdw",

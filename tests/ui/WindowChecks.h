@@ -16,7 +16,7 @@
 
 #include "app/InstallerState.h"
 #include "app/WindowTitle.h"
-#include "ui/AppHandles.h"
+#include "platform/AppHandles.h"
 
 const char kDatedTitle[] = "Tesmo Tutorial Setup   5/3/2014";
 

@@ -5,12 +5,12 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
-#include "ui/ProgressSink.h"
+#include "app/ProgressSink.h"
 
-class WindowProgress : public ProgressSink {
+class ProgressWindowSink : public ProgressSink {
  public:
   // The platform answers whether Escape was pressed.
-  explicit WindowProgress(Platform& platform) : platform_(platform) {}
+  explicit ProgressWindowSink(Platform& platform) : platform_(platform) {}
 
   void SetStatus(const char* text) override;
   int AddFileLine(const char* text) override;

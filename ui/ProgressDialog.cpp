@@ -1,7 +1,7 @@
-#include "ui/ProgressWindow.h"
+#include "ui/ProgressDialog.h"
 
 #include "app/WindowTitle.h"
-#include "ui/AppHandles.h"
+#include "platform/AppHandles.h"
 
 HWND ProgressWindow = nullptr;
 HWND FileList = nullptr;

@@ -1,9 +1,9 @@
-#include "ui/WindowProgress.h"
+#include "ui/ProgressWindowSink.h"
 
-#include "ui/AppHandles.h"
+#include "platform/AppHandles.h"
 #include "ui/FileCountText.h"
 #include "ui/PauseStart.h"
-#include "ui/ProgressWindow.h"
+#include "ui/ProgressDialog.h"
 
 namespace {
 
@@ -11,11 +11,11 @@ const UINT_PTR kPauseTimer = 1;
 
 }  // namespace
 
-void WindowProgress::SetStatus(const char* text) {
+void ProgressWindowSink::SetStatus(const char* text) {
   SetWindowTextA(StatusLine, text);
 }
 
-int WindowProgress::AddFileLine(const char* text) {
+int ProgressWindowSink::AddFileLine(const char* text) {
   // The list is sorted, so the new line's index is wherever it sorted to;
   // scrolling it to the top keeps the newest file in view.
   LRESULT index =
@@ -28,7 +28,7 @@ int WindowProgress::AddFileLine(const char* text) {
   return 1;
 }
 
-void WindowProgress::Pause(int ms) {
+void ProgressWindowSink::Pause(int ms) {
   int wait = StartPause(platform_, ms);
   // The template has the child style, so with no progress window to be its
   // parent the dialog cannot be created and this returns at once.

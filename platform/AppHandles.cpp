@@ -1,4 +1,4 @@
-#include "ui/AppHandles.h"
+#include "platform/AppHandles.h"
 
 HINSTANCE AppInstance = nullptr;
 HWND MainWindow = nullptr;

@@ -6,6 +6,6 @@
 
 // The module whose resources hold the dialogs, the picture and the icon.
 extern HINSTANCE AppInstance;
-// The hidden main window: owner of the drive prompt and the progress
-// window.
+// The hidden main window: owner of the drive prompt, the progress window
+// and every message box asked for with BoxOwner::MainWindow. The one copy.
 extern HWND MainWindow;
