@@ -2,46 +2,46 @@
 
 #include <cstring>
 
-// True for a name part that Windows takes as a device (CON, NUL, COM1, ...)
-// whatever its extension: writing it would reach the device, not a file.
-static bool IsDeviceName(const char* part, const char* end) {
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
-  const char* stem = part;
-  while (stem < end && *stem != '.') stem++;
-  while (stem > part && stem[-1] == ' ') stem--;
-  char upper[5] = {};
-  if (stem - part > 4) return false;
-  for (const char* c = part; c < stem; c++)
-    upper[c - part] = (*c >= 'a' && *c <= 'z') ? static_cast<char>(*c - 32) : *c;
-  for (const char* device : kDevices)
-    if (strcmp(upper, device) == 0) return true;
-  return stem - part == 4 && (strncmp(upper, "COM", 3) == 0 || strncmp(upper, "LPT", 3) == 0) &&
-         upper[3] >= '1' && upper[3] <= '9';
+// True for a digit as Windows counts it in device names: 1-9 and the
+// superscripts 1, 2 and 3 of the Western code page.
+static bool IsDeviceDigit(unsigned char c) {
+  return (c >= '1' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
 }
 
-// An entry name may only name a file inside the target folder, in a form
-// Windows accepts: no drive, no leading separator, no ".." part, no device
-// name, no control characters or characters Windows forbids in names.
+// True for a name that Windows takes as a device (CON, NUL, COM1, LPT³,
+// ...) whatever its extension: writing it would reach the device, not a
+// file.
+static bool IsDeviceName(const char* name) {
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+  const char* stem = name;
+  while (*stem && *stem != '.') stem++;
+  while (stem > name && stem[-1] == ' ') stem--;
+  char upper[5] = {};
+  if (stem - name > 4) return false;
+  for (const char* c = name; c < stem; c++)
+    upper[c - name] = (*c >= 'a' && *c <= 'z') ? static_cast<char>(*c - 32) : *c;
+  for (const char* device : kDevices)
+    if (strcmp(upper, device) == 0) return true;
+  return stem - name == 4 && (strncmp(upper, "COM", 3) == 0 || strncmp(upper, "LPT", 3) == 0) &&
+         IsDeviceDigit(static_cast<unsigned char>(upper[3]));
+}
+
+// An entry name may only name a file right inside the target folder, in a
+// form Windows accepts. The payload is flat, so a name with a folder part is
+// refused wherever it points: writing through an existing folder, link or
+// junction could leave the target folder. Refused too: names of dots and
+// blanks with two dots (Windows drops trailing dots and blanks, leaving
+// ".."), device names, control characters and the characters Windows
+// forbids in names.
 bool NameIsSafe(const char* name) {
-  if (name[0] == '\\' || name[0] == '/') return false;
-  const char* part = name;
-  for (const char* c = name;; c++) {
-    if (*c == '\\' || *c == '/' || *c == '\0') {
-      // A part of dots and blanks with two dots in it climbs out of the
-      // folder once Windows has dropped its trailing dots and blanks.
-      bool onlyDotsAndBlanks = true;
-      int dots = 0;
-      for (const char* q = part; q < c; q++) {
-        if (*q == '.') dots++;
-        else if (*q != ' ') onlyDotsAndBlanks = false;
-      }
-      if (onlyDotsAndBlanks && dots >= 2) return false;
-      if (IsDeviceName(part, c)) return false;
-      if (*c == '\0') return true;
-      part = c + 1;
-      continue;
-    }
+  int dots = 0;
+  bool onlyDotsAndBlanks = true;
+  for (const char* c = name; *c; c++) {
     unsigned char u = static_cast<unsigned char>(*c);
-    if (u < 32 || strchr("<>:\"|?*", *c)) return false;
+    if (u < 32 || strchr("\\/<>:\"|?*", *c)) return false;
+    if (*c == '.') dots++;
+    else if (*c != ' ') onlyDotsAndBlanks = false;
   }
+  if (onlyDotsAndBlanks && dots >= 2) return false;
+  return !IsDeviceName(name);
 }

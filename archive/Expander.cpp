@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/InstallerState.h"
+#include "app/InstallerState.h"  // FilePause
 #include "archive/EntryName.h"
 #include "archive/ExpandState.h"
 #include "archive/Inflate.h"
@@ -17,10 +17,13 @@ const unsigned kHeaderSize = 30;
 const unsigned kNameSize = 40;      // at most 39 characters
 const unsigned kPathSize = 260;     // at most 259 characters
 const unsigned kShortTextSize = 80; // at most 79 characters
+const unsigned kMessageSize = 1024;
 
 // Working buffers of the walk; one of each, the walk is not re-entrant.
-// Messages and file lines are composed in the shared MessageText.
+// Messages and file lines are composed in the walk's own buffer, so no
+// argument handed in can be the buffer being formatted into.
 uint8_t Header[kHeaderSize];
+char WalkMessage[kMessageSize];
 char EntryName[kNameSize];
 char OutputPath[kPathSize];
 char StatusText[kShortTextSize];
@@ -37,9 +40,9 @@ uint32_t Le32(const uint8_t* p) {
 void ShowMessage(Platform& platform, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  vsnprintf(MessageText, sizeof MessageText, format, args);
+  vsnprintf(WalkMessage, sizeof WalkMessage, format, args);
   va_end(args);
-  platform.ShowMessage(BoxOwner::None, MessageText, nullptr);
+  platform.ShowMessage(BoxOwner::None, WalkMessage, nullptr);
 }
 
 // Reads the 30-byte local header; false at the end of the headers.
@@ -52,21 +55,25 @@ bool ReadLocalHeader() {
   return Le32(Header) == kLocalHeaderSignature;
 }
 
-// Reads the entry name into EntryName (cut to 39 characters); false when
-// the name is too long or was cut off by the end of the archive.
+// Reads the entry name into EntryName, as far as 39 characters and a NUL
+// byte allow; false when the name is too long, holds a NUL byte (the file
+// would be made under a shorter name) or was cut off by the end of the
+// archive.
 bool ReadEntryName(unsigned length) {
-  bool complete = true;
+  bool complete = length < kNameSize;
   unsigned kept = 0;
+  bool ended = false;
   for (unsigned i = 0; i < length; i++) {
     int c = NextByte();
-    if (c < 0) {
+    if (c <= 0) {
       complete = false;
-      break;
+      if (c < 0) break;
+      ended = true;
     }
-    if (kept < kNameSize - 1) EntryName[kept++] = static_cast<char>(c);
+    if (!ended && kept < kNameSize - 1) EntryName[kept++] = static_cast<char>(c);
   }
   EntryName[kept] = '\0';
-  return complete && length < kNameSize && kept == length;
+  return complete;
 }
 
 // Sets OutputPath to the normalised target prefix and entry name; false when
@@ -79,13 +86,16 @@ bool ComposeOutputPath(const char* targetPrefix) {
   return fits;
 }
 
+// A full disk is reported once per entry, at the first write that fell
+// short: every further flush of the entry would fail the same way, and each
+// box waits for a click.
 const char kNoSpace[] = "Not enough space for output file ... Can't continue";
 
-// Flushes a stored entry's window; a write that fell short is reported at
-// once. Returns whether it fell short.
-bool FlushStoredAndReport(Platform& platform) {
-  if (!FlushStored()) return false;
-  ShowMessage(platform, kNoSpace);
+// Flushes a stored entry's window; the first write of the entry that fell
+// short is reported at once. Returns whether any write fell short.
+bool FlushStoredAndReport(Platform& platform, bool fellShortBefore) {
+  if (!FlushStored()) return fellShortBefore;
+  if (!fellShortBefore) ShowMessage(platform, kNoSpace);
   return true;
 }
 
@@ -117,9 +127,9 @@ bool CopyStored(Platform& platform, uint32_t count) {
       s.storedCount += n;
       count -= n;
     }
-    if (s.storedCount == kWindowSize && FlushStoredAndReport(platform)) fellShort = true;
+    if (s.storedCount == kWindowSize) fellShort = FlushStoredAndReport(platform, fellShort);
   }
-  if (s.storedCount != 0 && FlushStoredAndReport(platform)) fellShort = true;
+  if (s.storedCount != 0) fellShort = FlushStoredAndReport(platform, fellShort);
   return fellShort;
 }
 
@@ -152,8 +162,10 @@ bool RestoreTimeStamp(Platform& platform) {
 
 int Max(int a, int b) { return a > b ? a : b; }
 
-// Expands the entry whose header has just been read; returns its level.
-int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPrefix) {
+// Expands the entry whose header has just been read; returns its level and
+// tells the observer, if any, what became of it.
+int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPrefix,
+                WalkEntry* report) {
   ExpandState& s = Expansion;
   int level = 0;
   const unsigned method = Le16(Header + 8);
@@ -185,7 +197,7 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   } else if (method == 8) {
     int r = Inflate();
     fellShort = s.shortWrites > 0;
-    for (; s.shortWrites > 0; s.shortWrites--) ShowMessage(platform, kNoSpace);
+    if (fellShort) ShowMessage(platform, kNoSpace);
     if (r == kInflateOutOfMemory) {
       ShowMessage(platform, "Out of memory .. Can't continue");
       level = 2;
@@ -202,8 +214,12 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   delete s.output;
   s.output = nullptr;
 
+  report->name = EntryName;
+  report->written = written && !fellShort;
+  report->listed = false;
   if (method != 0 && method != 8) {
     ShowMessage(platform, "%s ... not stored or deflated, can't unzip", EntryName);
+    report->written = false;
     return level;  // skipped: no checks, no file line, no time stamp
   }
 
@@ -214,9 +230,10 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
     ShowMessage(platform, "%s ... compressed data length error", EntryName);
     level = Max(level, 1);
   } else if (written && !fellShort) {
-    snprintf(MessageText, sizeof MessageText, "%s ... OK", OutputPath);
-    progress.AddFileLine(MessageText);
+    snprintf(WalkMessage, sizeof WalkMessage, "%s ... OK", OutputPath);
+    progress.AddFileLine(WalkMessage);
     progress.Pause(FilePause);
+    report->listed = true;
   }
   if (written && !RestoreTimeStamp(platform)) {
     ShowMessage(platform, "Unable to reset %s file date and time", OutputPath);
@@ -225,20 +242,55 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   return level;
 }
 
+// The archive file, counting the bytes it has delivered, so that the walk
+// knows at which offset it stands.
+class CountingFile : public File {
+ public:
+  explicit CountingFile(File* file) : file_(file) {}
+  ~CountingFile() override { delete file_; }
+  size_t Read(void* buffer, size_t n) override {
+    size_t got = file_->Read(buffer, n);
+    delivered_ += got;
+    return got;
+  }
+  size_t Write(const void* data, size_t n, bool* brokenPipe) override {
+    return file_->Write(data, n, brokenPipe);
+  }
+  // The offset of the next byte the walk takes.
+  uint64_t Offset() const {
+    const ArchiveStream& a = Expansion.archive;
+    return delivered_ - static_cast<uint64_t>(a.end - a.next);
+  }
+
+ private:
+  File* file_;
+  uint64_t delivered_ = 0;
+};
+
 }  // namespace
 
 ResultLevel ExpandArchive(Platform& platform, ProgressSink& progress,
-                          const char* archivePath, const char* targetPrefix) {
-  File* archive = platform.OpenRead(archivePath);
-  if (!archive) {
+                          const char* archivePath, const char* targetPrefix,
+                          WalkObserver* observer) {
+  File* file = platform.OpenRead(archivePath);
+  if (!file) {
     ShowMessage(platform, "%s file is missing", archivePath);
     return 2;
   }
-  AttachArchive(archive);
+  CountingFile archive(file);
+  AttachArchive(&archive);
   ResultLevel result = 0;
-  while (ReadLocalHeader()) result = Max(result, ExpandEntry(platform, progress, targetPrefix));
+  WalkEntry entry = {};
+  for (;;) {
+    entry.headerOffset = archive.Offset();
+    if (!ReadLocalHeader()) break;
+    entry.header = Header;
+    entry.level = ExpandEntry(platform, progress, targetPrefix, &entry);
+    result = Max(result, entry.level);
+    if (observer) observer->EntryDone(entry);
+  }
+  if (observer) observer->WalkEnded(entry.headerOffset);
   AttachArchive(nullptr);
-  delete archive;
   return result;
 }
 

@@ -26,12 +26,6 @@ bool IsAsciiLetter(char c) {
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
 
-bool EqualIgnoringAsciiCase(const char* a, const char* b) {
-  for (; *a && *b; a++, b++)
-    if (AsciiUpper(*a) != AsciiUpper(*b)) return false;
-  return *a == *b;
-}
-
 // Splits at both separators into parts, skipping empty ones and "." and
 // taking ".." back a part but never above the root.
 void AddParts(const char* text, std::vector<std::string>* parts) {
@@ -48,24 +42,18 @@ void AddParts(const char* text, std::vector<std::string>* parts) {
   }
 }
 
-// The name under which |name| exists in |folder|: itself if it exists as
-// given, else the entry that equals it under ASCII case folding (the
-// smallest one, so a folder with several such entries resolves the same way
-// every time), else |name| unchanged.
-std::string FindEntry(const std::string& folder, const std::string& name) {
-  struct stat st;
-  std::string exact = folder + "/" + name;
-  if (lstat(exact.c_str(), &st) == 0) return name;
-  DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
-  if (!dir) return name;
-  std::string found;
-  while (struct dirent* entry = readdir(dir)) {
-    if (EqualIgnoringAsciiCase(entry->d_name, name.c_str()) &&
-        (found.empty() || found.compare(entry->d_name) > 0))
-      found = entry->d_name;
-  }
-  closedir(dir);
-  return found.empty() ? name : found;
+std::string FoldAsciiCase(const std::string& name) {
+  std::string folded = name;
+  for (char& c : folded) c = AsciiUpper(c);
+  return folded;
+}
+
+// A change within this long of a listing could share the change time that
+// the listing saw (file systems stamp changes with a coarse clock).
+const int64_t kSettleNanoseconds = 100 * 1000 * 1000;
+
+int64_t Nanoseconds(int64_t seconds, long nanoseconds) {
+  return seconds * 1000000000LL + nanoseconds;
 }
 
 FileTime FileTimeFromUnix(int64_t seconds, long nanoseconds) {
@@ -186,6 +174,61 @@ bool HostPlatform::DriveRoot(char drive, std::string* root) const {
   return true;
 }
 
+// The name under which |name| exists in |folder|: itself if it exists as
+// given, else the entry that equals it under ASCII case folding (the
+// smallest one, so a folder with several such entries resolves the same way
+// every time), else |name| unchanged.
+std::string HostPlatform::FindEntry(const std::string& folder, const std::string& name) {
+  struct stat st;
+  const std::string folderPath = folder.empty() ? "/" : folder;
+  if (lstat((folder + "/" + name).c_str(), &st) == 0) return name;
+  if (stat(folderPath.c_str(), &st) != 0) return name;
+  Listing& listing = listings_[folder];
+  const bool unchanged = listing.settled && listing.device == st.st_dev &&
+                         listing.inode == st.st_ino &&
+                         listing.changedSeconds == st.st_mtim.tv_sec &&
+                         listing.changedNanoseconds == st.st_mtim.tv_nsec;
+  if (!unchanged) {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    listing.device = st.st_dev;
+    listing.inode = st.st_ino;
+    listing.changedSeconds = st.st_mtim.tv_sec;
+    listing.changedNanoseconds = st.st_mtim.tv_nsec;
+    listing.settled = Nanoseconds(now.tv_sec, now.tv_nsec) -
+                          Nanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec) >
+                      kSettleNanoseconds;
+    listing.names.clear();
+    if (DIR* dir = opendir(folderPath.c_str())) {
+      while (struct dirent* entry = readdir(dir)) {
+        std::string& known = listing.names[FoldAsciiCase(entry->d_name)];
+        if (known.empty() || known.compare(entry->d_name) > 0) known = entry->d_name;
+      }
+      closedir(dir);
+    }
+  }
+  auto found = listing.names.find(FoldAsciiCase(name));
+  return found == listing.names.end() ? name : found->second;
+}
+
+void HostPlatform::NoteCreated(const Resolved& made) {
+  if (made.parts.empty()) return;
+  const std::string& name = made.parts.back();
+  const std::string folder = made.hostPath.substr(0, made.hostPath.size() - name.size() - 1);
+  auto it = listings_.find(folder);
+  struct stat st;
+  if (it == listings_.end() || !it->second.settled) return;
+  if (stat(folder.empty() ? "/" : folder.c_str(), &st) != 0) {
+    listings_.erase(it);
+    return;
+  }
+  Listing& listing = it->second;
+  listing.changedSeconds = st.st_mtim.tv_sec;
+  listing.changedNanoseconds = st.st_mtim.tv_nsec;
+  std::string& known = listing.names[FoldAsciiCase(name)];
+  if (known.empty() || known.compare(name) > 0) known = name;
+}
+
 bool HostPlatform::Resolve(const char* path, Resolved* out) {
   if (!path) return false;
   const char* rest = path;
@@ -228,16 +271,21 @@ File* HostPlatform::OpenRead(const char* path) {
 File* HostPlatform::OpenWrite(const char* path) {
   Resolved r;
   if (EndsInSeparator(path) || !Resolve(path, &r)) return nullptr;
-  // open(2) itself refuses a folder for writing.
-  int fd = open(r.hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                0666);
-  return fd < 0 ? nullptr : new HostFile(fd);
+  // open(2) itself refuses a folder for writing. A symbolic link at the
+  // path is not followed: the file would land wherever the link points.
+  int fd = open(r.hostPath.c_str(),
+                O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) return nullptr;
+  NoteCreated(r);
+  return new HostFile(fd);
 }
 
 int HostPlatform::MakeFolder(const char* path) {
   Resolved r;
   if (!path || !*path || !Resolve(path, &r)) return ENOENT;
-  return mkdir(r.hostPath.c_str(), 0777) == 0 ? 0 : errno;
+  if (mkdir(r.hostPath.c_str(), 0777) != 0) return errno;
+  NoteCreated(r);
+  return 0;
 }
 
 int HostPlatform::ChangeFolder(const char* path) {

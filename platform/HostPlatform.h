@@ -17,9 +17,14 @@
 // - Each component is looked up case-insensitively for the ASCII letters, as
 //   Windows does: an exact match first, else an entry equal under case
 //   folding, else the name as given (so new files keep their spelling).
+//   Each folder is listed once, case-folded, and listed again only when it
+//   has changed, so a big archive does not read its folder once per file.
+// - Output files are opened without following a symbolic link at the path.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -63,9 +68,28 @@ class HostPlatform : public Platform {
     std::string hostPath;
   };
 
+  // A folder's entries by their case-folded names (the smallest spelling
+  // where several fold alike), with what identified the folder's state
+  // when it was listed.
+  struct Listing {
+    uint64_t device = 0, inode = 0;
+    int64_t changedSeconds = 0;
+    long changedNanoseconds = 0;
+    // Listed long enough after its last change that a later change cannot
+    // share the change time.
+    bool settled = false;
+    std::unordered_map<std::string, std::string> names;
+  };
+
   bool DriveRoot(char drive, std::string* root) const;
   bool Resolve(const char* path, Resolved* out);
+  // The name under which |name| exists in |folder|, or |name| itself.
+  std::string FindEntry(const std::string& folder, const std::string& name);
+  // Adds a file or folder this platform has just made to its folder's
+  // listing, so the listing stays usable.
+  void NoteCreated(const Resolved& made);
 
+  std::unordered_map<std::string, Listing> listings_;  // by host folder path
   char currentDrive_ = kNoDrive;
   std::vector<std::string> currentParts_;
   std::string driveFolders_[26];

@@ -55,12 +55,16 @@ File* OpenFile(const char* path, DWORD access, DWORD share, DWORD creation) {
 
 }  // namespace
 
+// Files open with the sharing of the C library's streams, read and write,
+// so an open succeeds wherever a stream of the same file would.
+const DWORD kStreamSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
 File* Win32Platform::OpenRead(const char* path) {
-  return OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  return OpenFile(path, GENERIC_READ, kStreamSharing, OPEN_EXISTING);
 }
 
 File* Win32Platform::OpenWrite(const char* path) {
-  return OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+  return OpenFile(path, GENERIC_WRITE, kStreamSharing, CREATE_ALWAYS);
 }
 
 int Win32Platform::MakeFolder(const char* path) {

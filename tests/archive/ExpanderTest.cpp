@@ -236,7 +236,7 @@ TEST_F(ExpanderTest, AFullDiskIsReportedForStoredAndDeflatedEntries) {
   disk.room = 40000;
   for (const Entry& e : {Stored("big.bin", content), Deflated("big.bin", content)}) {
     EXPECT_EQ(2, Expand({e, Stored("small.txt", "small")}));
-    EXPECT_EQ((Texts{full, full, full}), Messages()) << e.method;  // flushes 2, 3 and 4
+    EXPECT_EQ(Texts{full}, Messages()) << e.method;  // once, though flushes 2, 3 and 4 fell short
     EXPECT_EQ(content.substr(0, 40000), t.Content("out/Big.bin"));
     EXPECT_EQ(Texts{Ok("small.txt")}, lines);
     disk.brokenPipe = true;
