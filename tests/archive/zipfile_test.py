@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Archives made by Python's zipfile, expanded with tesmo-unzip.
+"""Archives made by Python's zipfile, expanded and checked with tesmo-unzip.
 
   zipfile_test.py PATH/TO/tesmo-unzip
 
@@ -8,10 +8,11 @@ names, in archives of mixed methods: the tool must exit 0 with no
 message, list each file once as OK, and leave every file with the entry's
 bytes under its normalised name (first letter upper case, the rest lower
 case) and the entry's time as its modification time (local time, with
-today's offset, as Windows converts).
+today's offset, as Windows converts); --check finds no problem. Archives
+that break one rule of a payload each fail --check with that rule.
 """
 
-import calendar, os, random, subprocess, sys, tempfile, time, unittest, zipfile
+import calendar, io, os, random, struct, subprocess, sys, tempfile, time, unittest, zipfile
 
 TOOL = None
 METHODS = [(zipfile.ZIP_STORED, None)] + [(zipfile.ZIP_DEFLATED, level) for level in (0, 1, 6, 9)]
@@ -36,6 +37,9 @@ class ZipfileArchives(unittest.TestCase):
             self.assertEqual(("", 0), (result.stderr, result.returncode))
             self.assertEqual([os.path.join(out, normalised(e[0])) + " ... OK" for e in entries],
                              result.stdout.splitlines())
+            check = subprocess.run([TOOL, "--check", archive], capture_output=True, text=True, timeout=120)
+            self.assertEqual((["check: %d entries, no problem" % len(entries)], 0),
+                             (check.stdout.splitlines(), check.returncode))
             final = {normalised(name): (data, stamp) for name, data, _, stamp in entries}
             self.assertEqual(sorted(final), sorted(os.listdir(out)))
             for name, (data, stamp) in final.items():
@@ -62,6 +66,112 @@ class ZipfileArchives(unittest.TestCase):
                                 method if i < len(shapes) else rng.choice(METHODS), stamp))
             with self.subTest(method=method):
                 self.check_archive(entries)
+
+
+def zip_bytes(entries, **open_args):
+    """entries: (name, data), deflated."""
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w") as z:
+        for name, data in entries:
+            info = zipfile.ZipInfo(name, (2020, 5, 6, 7, 8, 10))
+            info.compress_type = zipfile.ZIP_DEFLATED
+            with z.open(info, "w", **open_args) as f:
+                f.write(data)
+    return bytearray(buffer.getvalue())
+
+
+def patch(archive, at, fmt, value):
+    struct.pack_into("<" + fmt, archive, at, value)
+
+
+def central(archive, index):
+    """Offset of the index-th central directory header."""
+    at = -1
+    for _ in range(index + 1):
+        at = archive.index(b"PK\x01\x02", at + 1)
+    return at
+
+
+class Tool(unittest.TestCase):
+    def run_tool(self, archive_bytes, *args, folder="."):
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, folder, "payload.zip")
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(archive_bytes)
+            both = os.path.join(tmp, "both.txt")
+            with open(both, "w") as out:
+                argv = [TOOL] + [a.replace("ARCHIVE", path).replace("TMP", tmp) for a in args]
+                code = subprocess.run(argv, stdout=out, stderr=subprocess.STDOUT, timeout=120).returncode
+            with open(both) as f:
+                return code, f.read().replace(tmp, "TMP").splitlines()
+
+    def test_messages_and_lines_keep_their_order_and_paths_may_be_long(self):
+        archive = zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")])
+        patch(archive, archive.index(b"bad.txt") - 16, "I", 0)  # its local CRC
+        deep = "/".join(["a-folder-name-of-some-length"] * 4)
+        code, lines = self.run_tool(archive, "ARCHIVE", "TMP/" + deep + "/out", folder=deep)
+        self.assertEqual((1, ["TMP/%s/out/One.txt ... OK" % deep, "message: bad.txt ... compressed data CRC error",
+                              "TMP/%s/out/Three.txt ... OK" % deep]), (code, lines))
+
+    def test_check_names_each_broken_rule(self):
+        good = [("Lesson.dwg", b"drawing " * 100), ("Readme.txt", b"read me")]
+
+        def flags(a, value):
+            patch(a, 6, "H", value)
+            patch(a, central(a, 0) + 8, "H", value)
+
+        def method(a):
+            patch(a, 8, "H", 12)
+            patch(a, central(a, 0) + 10, "H", 12)
+
+        def junk(a):
+            at = central(a, 0)
+            a[at:at] = b"junk"
+            patch(a, len(a) - 6, "I", at + 4)
+
+        fatal = "check: archive: the walk ends with level 2, not 0"
+        cases = [
+            ("folder part", [("sub/file.txt", b"x")], None,
+             [fatal, "check: sub/file.txt: name has a folder part", "check: sub/file.txt: the walk gives it level 2"]),
+            ("long name", [("n" * 40, b"x")], None,
+             [fatal, "check: %s: name of 40 characters, more than 39" % ("n" * 40),
+              "check: %s: the walk gives it level 2" % ("n" * 40)]),
+            ("device", [("Com1.txt", b"x")], None,
+             [fatal, "check: Com1.txt: name the installer refuses to write", "check: Com1.txt: the walk gives it level 2"]),
+            ("encrypted", good, lambda a: flags(a, 1),
+             ["check: Lesson.dwg: central header: encrypted", "check: Lesson.dwg: local header: encrypted"]),
+            ("descriptor", good, lambda a: flags(a, 8),
+             ["check: Lesson.dwg: central header: sizes in a data descriptor",
+              "check: Lesson.dwg: local header: sizes in a data descriptor"]),
+            ("method", good, method,
+             ["check: Lesson.dwg: central header: method 12, not stored (0) or deflated (8)",
+              "check: Lesson.dwg: local header: method 12, not stored (0) or deflated (8)",
+              "check: Lesson.dwg: the walk does not list it as OK"]),
+            ("junk before the directory", good, junk,
+             ["check: archive: the walk stops at offset %d, the central directory starts at %d"]),
+            ("not reached", good, lambda a: patch(a, a.index(b"Readme.txt") - 30, "I", 0),
+             ["check: archive: the walk stops at offset %d, the central directory starts at %d",
+              "check: Readme.txt: not reached by the walk"]),
+            ("sizes differ", good, lambda a: patch(a, central(a, 1) + 24, "I", 99),
+             ["check: Readme.txt: local header differs in CRC or sizes"]),
+        ]
+        for label, entries, damage, expected in cases:
+            with self.subTest(label):
+                archive = zip_bytes(entries)
+                if damage:
+                    damage(archive)
+                code, lines = self.run_tool(archive, "--check", "ARCHIVE")
+                problems = [l for l in lines if l.startswith("check: ")]
+                self.assertEqual(2, code, lines)
+                self.assertEqual([w.split("%d")[0] for w in expected] + ["check: %d problem" % len(expected)],
+                                 [g[:len(w.split("%d")[0])] for w, g in zip(expected + ["check: %d problem" % len(expected)], problems)], lines)
+                self.assertEqual(len(expected) + 1, len(problems), lines)
+
+        archive = zip_bytes(good, force_zip64=True)
+        code, lines = self.run_tool(archive, "--check", "ARCHIVE")
+        self.assertEqual(2, code)
+        self.assertIn("check: Lesson.dwg: local header: ZIP64 fields", lines)
 
 
 if __name__ == "__main__":
