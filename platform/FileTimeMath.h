@@ -9,8 +9,6 @@
 #include "platform/Platform.h"
 
 const FileTime kTicksPerSecond = 10000000;
-// The file time of 1 January 1970 00:00, where Unix time starts.
-const FileTime kUnixEpochFileTime = 116444736000000000ULL;
 
 // Calendar fields to a file time. Accepts exactly what Windows accepts: year
 // from 1601, month 1-12, day 1 to the length of that month, hour 0-23,

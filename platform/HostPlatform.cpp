@@ -217,14 +217,17 @@ void HostPlatform::NoteCreated(const Resolved& made) {
   const std::string folder = made.hostPath.substr(0, made.hostPath.size() - name.size() - 1);
   auto it = listings_.find(folder);
   struct stat st;
-  if (it == listings_.end() || !it->second.settled) return;
+  if (it == listings_.end()) return;
   if (stat(folder.empty() ? "/" : folder.c_str(), &st) != 0) {
     listings_.erase(it);
     return;
   }
+  // The lookup just before made the listing current, and the folder's last
+  // change is this one: the listing can be trusted with it added.
   Listing& listing = it->second;
   listing.changedSeconds = st.st_mtim.tv_sec;
   listing.changedNanoseconds = st.st_mtim.tv_nsec;
+  listing.settled = true;
   std::string& known = listing.names[FoldAsciiCase(name)];
   if (known.empty() || known.compare(name) > 0) known = name;
 }

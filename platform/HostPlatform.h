@@ -75,8 +75,8 @@ class HostPlatform : public Platform {
     uint64_t device = 0, inode = 0;
     int64_t changedSeconds = 0;
     long changedNanoseconds = 0;
-    // Listed long enough after its last change that a later change cannot
-    // share the change time.
+    // Listed long enough after the folder's last change that a later change
+    // cannot share its change time, or that last change was our own.
     bool settled = false;
     std::unordered_map<std::string, std::string> names;
   };

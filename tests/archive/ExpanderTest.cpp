@@ -2,7 +2,12 @@
 // time stamps, through the real platform (Win32 under Wine, or the host's);
 // and the case normalisation of the paths it shows.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,13 +68,20 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
  protected:
   ExpanderTest() : disk(t.platform()) {
     disk.MakeFolder(t.Path("out").c_str());
+    disk.events = &events;
     FilePause = -100;
   }
   ~ExpanderTest() override { FilePause = 0; }
 
   void SetStatus(const char* text) override { status = text; }
-  int AddFileLine(const char* text) override { return lines.push_back(text), 1; }
-  void Pause(int ms) override { pauses.push_back(ms); }
+  int AddFileLine(const char* text) override {
+    events.push_back("line");
+    return lines.push_back(text), 1;
+  }
+  void Pause(int ms) override {
+    events.push_back("pause");
+    pauses.push_back(ms);
+  }
 
   // Writes the entries and |tail| as "a.zip" and expands it into |prefix|.
   ResultLevel Expand(const std::vector<Entry>& entries, const std::string& tail = kCentralDirectory,
@@ -79,6 +91,7 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
     EXPECT_TRUE(t.WriteFile("a.zip", bytes + tail));
     disk.messages.clear();
     lines.clear();
+    events.clear();
     if (prefix.empty()) prefix = Prefix();
     return ExpandArchive(disk, *this, t.Path("a.zip").c_str(), prefix.c_str());
   }
@@ -96,6 +109,13 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
       texts.push_back(m.text + (m.owner == BoxOwner::None && !m.hasCaption ? "" : " (owned)"));
     return texts;
   }
+  // The names in the output folder, as the host or Windows spells them.
+  std::set<std::string> OutputNames() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(t.NativePath("out")))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
   // The file's last-write time is the entry's MS-DOS time, taken as local.
   void ExpectStamp(const std::string& relative, const Entry& e) {
     FileTime local = 0, utc = 0, written = 1;
@@ -108,7 +128,7 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
   TestPlatform t;
   RecordingPlatform& disk;
   std::string status = "old status";
-  Texts lines;
+  Texts lines, events;
   std::vector<int> pauses;
 };
 
@@ -127,6 +147,9 @@ TEST_F(ExpanderTest, GoodArchiveExpandsEveryFileWithItsLineAndTimeStamp) {
   EXPECT_EQ((Texts{Ok("EMPTY.TXT"), Ok("Lesson One.TXT"), Ok("data.BIN"), Ok("notes.txt"), Ok("notes.txt")}),
             lines);
   EXPECT_EQ(std::vector<int>(5, -100), pauses);
+  // Each file is listed, then paused on, then stamped.
+  EXPECT_EQ((Texts{"line", "pause", "stamp " + Ok("EMPTY.TXT").substr(0, Ok("EMPTY.TXT").size() - 7)}),
+            Texts(events.begin(), events.begin() + 3));
   EXPECT_EQ("", t.Content("out/Empty.txt"));
   EXPECT_EQ(text.content, t.Content("out/Lesson one.txt"));
   EXPECT_EQ(stored.content, t.Content("out/Data.bin"));
@@ -169,6 +192,14 @@ TEST_F(ExpanderTest, CheckFailuresAreReportedAndTheFileStillGetsItsTime) {
   ExpectStamp("out/Crc.txt", crc);
   ExpectStamp("out/Length.txt", length);
   ExpectStamp("out/Cut.txt", cut);
+
+  // A time stamp that cannot be set is not fatal; the file stays listed.
+  disk.stampsFail = true;
+  EXPECT_EQ(1, Expand({Stored("one.txt", "1"), Deflated("two.txt", "2")}));
+  EXPECT_EQ((Texts{"Unable to reset " + Ok("one.txt").substr(0, Ok("one.txt").size() - 7) + " file date and time",
+                   "Unable to reset " + Ok("two.txt").substr(0, Ok("two.txt").size() - 7) + " file date and time"}),
+            Messages());
+  EXPECT_EQ((Texts{Ok("one.txt"), Ok("two.txt")}), lines);
 }
 
 // An unsupported method leaves an empty file and a message, not a level;
@@ -188,6 +219,9 @@ TEST_F(ExpanderTest, EntriesThatCannotBeExpanded) {
   EXPECT_EQ((Texts{"bad.txt ... Compressed data format wrong", "bad.txt ... compressed data CRC error"}),
             Messages());
   EXPECT_EQ(Texts{Ok("fine.txt")}, lines);
+  type3.content = "";  // bad data, yet the CRC and length of nothing check out
+  EXPECT_EQ(1, Expand({type3}));
+  EXPECT_EQ(Texts{"bad.txt ... Compressed data format wrong"}, Messages());
 
   void* (*saved)(uint32_t) = AllocateTableBlock;
   AllocateTableBlock = [](uint32_t) -> void* { return nullptr; };
@@ -198,37 +232,52 @@ TEST_F(ExpanderTest, EntriesThatCannotBeExpanded) {
             Messages());
 }
 
-// Names that would overflow a buffer, leave the target folder or reach a
-// device are never written, nor stamped; their data are read through and
-// the next entry is expanded. So is a name whose output path passes 259.
+// Names that would overflow a buffer, leave the target folder, reach a
+// device or name another file than they say are never written, nor
+// stamped, even where a folder they name exists; their data are read
+// through and the next entry is expanded.
 TEST_F(ExpanderTest, UnsafeOrOverlongNamesAreNeverWritten) {
-  const std::string longName(40, 'n');
-  for (std::string name : {longName, std::string("..\\evil.txt"), std::string("sub/../../evil.txt"),
-                           std::string("C:evil.txt"), std::string("\\evil.txt"), std::string("/evil.txt"),
-                           std::string("no\\such\\folder.txt"), std::string("con"),
-                           std::string("Nul.txt"), std::string("COM1.dat")}) {
+  ASSERT_EQ(0, disk.MakeFolder(t.Path("out\\sub").c_str()));
+  for (const std::string& name :
+       {std::string(40, 'n'), std::string("a\0evil.txt", 10), std::string("..\\evil.txt"),
+        std::string("sub\\evil.txt"), std::string("sub/evil.txt"), std::string("C:evil.txt"),
+        std::string("\\evil.txt"), std::string("/evil.txt"), std::string(".. "), std::string("con"),
+        std::string("Nul.txt"), std::string("COM1.dat"), std::string("com\xB9"),
+        std::string("Lpt\xB2.txt"), std::string("LPT\xB3 .x"), std::string("bad|name.txt"),
+        std::string("tab\tname.txt")}) {
     EXPECT_EQ(2, Expand({Stored(name, "payload"), Deflated(name, "payload"), Deflated("after.txt", name)}));
-    name = name.substr(0, 39);
-    EXPECT_EQ((Texts{UnableToOpen(Prefix() + name), UnableToOpen(Prefix() + name)}), Messages());
-    EXPECT_EQ(Texts{Ok("after.txt")}, lines) << name;
-    EXPECT_EQ(name, t.Content("out/After.txt").substr(0, 39));
-    EXPECT_FALSE(t.Exists("evil.txt") || t.Exists("out/Evil.txt") || t.Exists("out/" + name)) << name;
+    const std::string shown = std::string(name.c_str()).substr(0, 39);  // as far as it reads
+    EXPECT_EQ((Texts{UnableToOpen(Prefix() + shown), UnableToOpen(Prefix() + shown)}), Messages());
+    EXPECT_EQ(Texts{Ok("after.txt")}, lines) << shown;
+    EXPECT_EQ(name, t.Content("out/After.txt"));
+    EXPECT_EQ((std::set<std::string>{"After.txt", "sub"}), OutputNames()) << shown;
+    EXPECT_FALSE(t.Exists("evil.txt"));
   }
+  EXPECT_EQ(0, Expand({Stored(std::string(39, 'n'), "ok"), Stored("com0.txt", "ok"),
+                       Stored("COM10", "ok"), Stored("\xB9.txt", "ok")}));
+  EXPECT_EQ(Texts{}, Messages());
+}
 
-  const std::string name39 = longName.substr(1), name38 = longName.substr(2);
-  EXPECT_EQ(0, Expand({Stored(name39, "ok")}));
-
-  // An output path of 259 characters is fine, one of 260 is never written.
+// An output path of 259 characters is fine, one of 260 is never written,
+// also when normalising makes it 260 by putting "\" after the drive.
+TEST_F(ExpanderTest, OutputPathsStayWithin259Characters) {
   const std::string deep = Prefix() + std::string(220 - Prefix().size(), 'f') + "\\";
   ASSERT_EQ(0, disk.MakeFolder(deep.substr(0, 220).c_str()));
+  const std::string name39(39, 'n'), name38(38, 'n');
   EXPECT_EQ(2, Expand({Stored(name39, "x"), Stored(name38, "y")}, "", deep));
+  EXPECT_EQ(Texts{UnableToOpen((deep + name39).substr(0, 259))}, Messages());
+  EXPECT_EQ(Texts{Ok(name38, deep)}, lines);
+
+  const std::string noSeparator = deep.substr(0, 2) + deep.substr(3);  // "X:folder\..."
+  EXPECT_EQ(2, Expand({Stored(name39, "x"), Stored(name38, "y")}, "", noSeparator));
   EXPECT_EQ(Texts{UnableToOpen((deep + name39).substr(0, 259))}, Messages());
   EXPECT_EQ(Texts{Ok(name38, deep)}, lines);
 }
 
-// A full disk: the stored copy and the decoder report every short write,
-// the entry is fatal and not listed as OK, the next entry is fine. A short
-// write to a pipe whose reader has gone is no full disk.
+// A full disk: the stored copy and the decoder report the first short
+// write of an entry, once however many follow; the entry is fatal and not
+// listed as OK, the next entry is fine. A short write to a pipe whose reader
+// has gone is no full disk.
 TEST_F(ExpanderTest, AFullDiskIsReportedForStoredAndDeflatedEntries) {
   std::string content(100000, '\0');
   for (size_t i = 0; i < content.size(); i++) content[i] = static_cast<char>(i * 7 + i / 251);
@@ -257,5 +306,35 @@ TEST_F(ExpanderTest, ExpandIntoFolderMakesAndEntersTheTarget) {
   EXPECT_EQ("kept", status);
   EXPECT_EQ(Texts{}, Messages());
 }
+
+// The archive path and the target prefix are built in 80-byte buffers:
+// 79 characters work, 80 would be cut to name another archive or folder, so
+// nothing is expanded.
+TEST_F(ExpanderTest, ExpandIntoFolderRefusesPathsBeyond79Characters) {
+  const std::string source = t.Path(std::string(72 - t.Root().size(), 's'));  // 73 characters
+  ASSERT_EQ(0, disk.MakeFolder(source.c_str()));
+  const std::string archive = Stored("one.txt", "1").Bytes();
+  const std::string folder = source.substr(t.Root().size() + 1);
+  ASSERT_TRUE(t.WriteFile(folder + "/a.zip", archive) && t.WriteFile(folder + "/aa.zip", archive));
+  const std::string target78 = source + std::string(5, 't'), target79 = target78 + "t";
+
+  EXPECT_EQ(0, ExpandIntoFolder(disk, *this, source.c_str(), "a.zip", target78.c_str()));
+  EXPECT_EQ(Texts{}, Messages());
+  EXPECT_EQ(2, ExpandIntoFolder(disk, *this, source.c_str(), "aa.zip", target78.c_str()));
+  EXPECT_EQ(2, ExpandIntoFolder(disk, *this, source.c_str(), "a.zip", target79.c_str()));
+  EXPECT_EQ((Texts{source + "\\aa.zi file is missing", source + "\\a.zip file is missing"}), Messages());
+  EXPECT_EQ(1u, lines.size());
+}
+
+#ifndef _WIN32
+// A symbolic link where an output file goes is not followed.
+TEST_F(ExpanderTest, ALinkAtTheOutputPathIsNotFollowed) {
+  ASSERT_TRUE(t.WriteFile("target.txt", "kept"));
+  ASSERT_EQ(0, symlink(t.NativePath("target.txt").c_str(), t.NativePath("out/Link.txt").c_str()));
+  EXPECT_EQ(2, Expand({Stored("link.txt", "payload")}));
+  EXPECT_EQ(Texts{UnableToOpen(Prefix() + "link.txt")}, Messages());
+  EXPECT_EQ("kept", t.Content("target.txt"));
+}
+#endif
 
 }  // namespace

@@ -8,6 +8,10 @@
 
 #include "tests/support/TestPlatform.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // Bytes written read back in chunks, through either separator and in any
@@ -60,5 +64,23 @@ TEST(FolderTest, MakeAndChangeFolder) {
   delete p.OpenWrite("..\\up.txt");
   EXPECT_TRUE(t.Exists("Quarn7\\here.txt") && t.Exists("up.txt"));
 }
+
+#ifdef _WIN32
+// Files open with the C streams' sharing: while another program holds the
+// file open for writing (sharing read and write), it can still be read and
+// rewritten.
+TEST(FileTest, OpensShareReadAndWrite) {
+  TestPlatform t;
+  Platform& p = t.platform();
+  ASSERT_TRUE(t.WriteFile("held.txt", "held"));
+  HANDLE other = CreateFileA(t.Path("held.txt").c_str(), GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  EXPECT_NE(nullptr, std::unique_ptr<File>(p.OpenRead(t.Path("held.txt").c_str())));
+  EXPECT_NE(nullptr, std::unique_ptr<File>(p.OpenWrite(t.Path("held.txt").c_str())));
+  CloseHandle(other);
+}
+#endif
 
 }  // namespace

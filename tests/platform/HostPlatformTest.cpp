@@ -83,6 +83,17 @@ TEST(HostPlatformTest, NamesResolveIgnoringAsciiCase) {
   EXPECT_EQ(t.NativePath("Quarn7/Zips/\xE4X.TXT"), Host(p, "T:\\Quarn7\\Zips\\\xE4X.TXT"));
   EXPECT_EQ(EEXIST, p.MakeFolder("T:\\QUARN7\\ZIPS"));
   EXPECT_EQ(nullptr, p.OpenWrite("T:\\Quarn7\\Missing\\x.txt"));
+
+  // Folders are listed once, not once per name, yet what others change in
+  // them is seen at once, however soon after a lookup it happens.
+  for (int i = 0; i < 20; i++) {
+    const std::string name = "Late" + std::to_string(i) + ".TXT";
+    EXPECT_EQ(t.NativePath("Quarn7/Zips/late" + std::to_string(i) + ".txt"),
+              Host(p, ("T:\\Quarn7\\Zips\\late" + std::to_string(i) + ".txt").c_str()));
+    ASSERT_TRUE(t.WriteFile("Quarn7/Zips/" + name, ""));
+    EXPECT_EQ(t.NativePath("Quarn7/Zips/" + name),
+              Host(p, ("T:\\Quarn7\\Zips\\LATE" + std::to_string(i) + ".txt").c_str()));
+  }
 }
 
 }  // namespace

@@ -45,6 +45,11 @@ File* RecordingPlatform::OpenWrite(const char* path) {
   return f ? new FillingFile(f, room, brokenPipe) : nullptr;
 }
 
+bool RecordingPlatform::SetFileTimes(const char* path, FileTime utc) {
+  if (events) events->push_back(std::string("stamp ") + path);
+  return !stampsFail && NativePlatform::SetFileTimes(path, utc);
+}
+
 TestPlatform::TestPlatform() {
   static unsigned counter = 0;
   const std::string stamp = std::to_string(

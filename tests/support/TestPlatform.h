@@ -30,10 +30,14 @@ class RecordingPlatform : public NativePlatform {
   };
   void ShowMessage(BoxOwner owner, const char* text, const char* caption) override;
   File* OpenWrite(const char* path) override;
+  // Notes "stamp <path>" in |events| when set; fails when |stampsFail|.
+  bool SetFileTimes(const char* path, FileTime utc) override;
 
   std::vector<Message> messages;
   size_t room = ~size_t{0};
   bool brokenPipe = false;
+  bool stampsFail = false;
+  std::vector<std::string>* events = nullptr;
 };
 
 class TestPlatform {
