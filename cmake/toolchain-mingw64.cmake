@@ -2,21 +2,9 @@
 # tests on machines that cannot execute 32-bit code (and so cannot run
 # 32-bit Wine). The shipped installer is always the 32-bit build; this one
 # proves the same sources against the real Win32 API of 64-bit Wine.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(TESMO_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TESMO_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TESMO_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TESMO_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TESMO_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 
 # ctest runs the test programs with the 64-bit Wine loader itself: Debian's
 # "wine" wrapper prefers the 32-bit loader whenever it is installed.

@@ -33,6 +33,22 @@ struct Fields {
   uint32_t flags = 0, method = 0, crc = 0, compressed = 0, size = 0;
 };
 
+// The fields of the header at |at|. A central header holds the local
+// header's fields two bytes further on, and its name at offset 46, not 30.
+Fields ReadFields(const Bytes& b, uint64_t at, bool central) {
+  const uint64_t fields = central ? at + 2 : at, name = at + (central ? kCentralSize : kLocalSize);
+  Fields f;
+  f.flags = b.U16(fields + 6);
+  f.method = b.U16(fields + 8);
+  f.crc = b.U32(fields + 14);
+  f.compressed = b.U32(fields + 18);
+  f.size = b.U32(fields + 22);
+  const uint32_t nameLength = b.U16(fields + 26);
+  f.name = b.Text(name, nameLength);
+  f.extra = b.Text(name + nameLength, b.U16(fields + 28));
+  return f;
+}
+
 bool HasZip64Extra(const std::string& extra) {
   for (size_t at = 0; at + 4 <= extra.size();) {
     Bytes b{extra};
@@ -128,17 +144,9 @@ std::vector<std::string> CheckPayload(const std::string& archive, const WalkReco
       add("archive", text);
       break;
     }
-    Fields central;
-    central.flags = b.U16(at + 8);
-    central.method = b.U16(at + 10);
-    central.crc = b.U32(at + 16);
-    central.compressed = b.U32(at + 20);
-    central.size = b.U32(at + 24);
-    const uint32_t nameLength = b.U16(at + 28), extraLength = b.U16(at + 30);
-    central.name = b.Text(at + kCentralSize, nameLength);
-    central.extra = b.Text(at + kCentralSize + nameLength, extraLength);
+    const Fields central = ReadFields(b, at, true);
     const uint64_t localOffset = b.U32(at + 42);
-    at += kCentralSize + nameLength + extraLength + b.U16(at + 32);
+    at += kCentralSize + central.name.size() + central.extra.size() + b.U16(at + 32);
 
     const std::string who = Printable(central.name);
     std::vector<std::string> rules;
@@ -158,15 +166,7 @@ std::vector<std::string> CheckPayload(const std::string& archive, const WalkReco
     } else {
       const WalkRecord::Entry& w = *walked->second;
       reached.erase(walked);
-      Fields local;
-      local.flags = b.U16(localOffset + 6);
-      local.method = b.U16(localOffset + 8);
-      local.crc = b.U32(localOffset + 14);
-      local.compressed = b.U32(localOffset + 18);
-      local.size = b.U32(localOffset + 22);
-      const uint32_t localName = b.U16(localOffset + 26);
-      local.name = b.Text(localOffset + kLocalSize, localName);
-      local.extra = b.Text(localOffset + kLocalSize + localName, b.U16(localOffset + 28));
+      const Fields local = ReadFields(b, localOffset, false);
       CheckFields(local, "local", &rules);
       if (local.name != central.name) rules.push_back("local header names it " + Printable(local.name));
       if (local.crc != central.crc || local.compressed != central.compressed ||
