@@ -84,8 +84,11 @@ TEST(HostPlatformTest, NamesResolveIgnoringAsciiCase) {
   EXPECT_EQ(EEXIST, p.MakeFolder("T:\\QUARN7\\ZIPS"));
   EXPECT_EQ(nullptr, p.OpenWrite("T:\\Quarn7\\Missing\\x.txt"));
 
-  // Folders are listed once, not once per name, yet what others change in
-  // them is seen at once, however soon after a lookup it happens.
+  // Folders are listed once, not once per name, yet what this platform
+  // makes and what others change in them is seen at once, however soon
+  // after a lookup it happens.
+  ASSERT_TRUE(Touch(p, "T:\\Quarn7\\Zips\\Made.txt"));
+  EXPECT_EQ(t.NativePath("Quarn7/Zips/Made.txt"), Host(p, "T:\\Quarn7\\Zips\\MADE.TXT"));
   for (int i = 0; i < 20; i++) {
     const std::string name = "Late" + std::to_string(i) + ".TXT";
     EXPECT_EQ(t.NativePath("Quarn7/Zips/late" + std::to_string(i) + ".txt"),
