@@ -62,17 +62,14 @@ bool ReadLocalHeader() {
 bool ReadEntryName(unsigned length) {
   bool complete = length < kNameSize;
   unsigned kept = 0;
-  bool ended = false;
+  EntryName[0] = '\0';
   for (unsigned i = 0; i < length; i++) {
     int c = NextByte();
-    if (c <= 0) {
-      complete = false;
-      if (c < 0) break;
-      ended = true;
-    }
-    if (!ended && kept < kNameSize - 1) EntryName[kept++] = static_cast<char>(c);
+    if (c < 0) return false;
+    if (c == 0) complete = false;  // the name reads only as far as the NUL
+    if (kept < kNameSize - 1) EntryName[kept++] = static_cast<char>(c);
+    EntryName[kept] = '\0';
   }
-  EntryName[kept] = '\0';
   return complete;
 }
 
