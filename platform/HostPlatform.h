@@ -73,6 +73,8 @@ class HostPlatform : public Platform {
   std::string driveFolders_[26];
   bool driveSet_[26] = {};
   bool escapeDown_ = false;
+
+ public:
   // The in-memory registry, empty at first: host runs and tests fill it
   // (HostRegistry.cpp).
   HostRegistry& Registry() { return registry_; }

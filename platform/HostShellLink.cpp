@@ -6,7 +6,7 @@
 namespace {
 
 // HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND): a link whose folder is missing.
-const ComResult kPathNotFound = static_cast<ComResult>(0x80070003L);
+const ComResult kPathNotFound = static_cast<int32_t>(0x80070003u);
 
 class HostShellLink : public ShellLinkObject {
  public:

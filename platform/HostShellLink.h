@@ -23,8 +23,9 @@ enum class LinkStep { None, Initialize, CreateInstance, QueryInterface, Save };
 
 class HostShellLinks {
  public:
-  // E_FAIL, what a step told to fail returns.
-  static const ComResult kFailure = static_cast<ComResult>(0x80004005L);
+  // E_FAIL, what a step told to fail returns (negative, as HRESULTs are
+  // 32 bits wide).
+  static const ComResult kFailure = static_cast<int32_t>(0x80004005u);
 
   // The step that fails from now on; LinkStep::None for none.
   LinkStep failAt = LinkStep::None;

@@ -6,7 +6,12 @@
 
 namespace {
 
-HKEY ToHkey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+// kCurrentUserKey is the same number on every build; the predefined handle
+// is sign-extended on 64-bit Windows.
+HKEY ToHkey(RegistryKey key) {
+  return key == kCurrentUserKey ? HKEY_CURRENT_USER
+                                : reinterpret_cast<HKEY>(key);
+}
 
 }  // namespace
 
@@ -20,8 +25,9 @@ long Win32Platform::RegistryOpenSubkey(RegistryKey key, const char* name,
                                        RegistryKey* opened) {
   HKEY next = NULL;
   LONG result = RegOpenKeyExA(ToHkey(key), name, 0, access, &next);
-  *opened = result == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(next)
-                                    : kNoKey;
+  *opened = result == ERROR_SUCCESS && next
+                ? reinterpret_cast<RegistryKey>(next)
+                : kNoKey;
   return result;
 }
 

@@ -58,7 +58,8 @@ ComResult Win32Platform::CreateShellLink(ShellLinkObject** link) {
   HRESULT result =
       CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
                        IID_IShellLinkA, reinterpret_cast<void**>(&object));
-  *link = SUCCEEDED(result) && object ? new Win32ShellLink(object) : nullptr;
+  if (SUCCEEDED(result) && !object) result = E_POINTER;
+  *link = SUCCEEDED(result) ? new Win32ShellLink(object) : nullptr;
   return result;
 }
 
