@@ -18,22 +18,22 @@ class HelpFilesTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(drive_.ok());
     ASSERT_TRUE(CalendarToFileTime({2014, 5, 3, 12, 0, 0}, &base_));
-    fs::create_directories(test_.NativePath("Quarn7/Tesmo"));
-    fs::create_directories(test_.NativePath("Quarn7/Help"));
+    fs::create_directories(drive_.Native("Quarn7/Tesmo"));
+    fs::create_directories(drive_.Native("Quarn7/Help"));
   }
 
   // Writes a file of the add-on or Help folder with a last-write time of
   // base plus ticks (100 ns each).
   void Put(const std::string& relative, const std::string& content,
            int64_t ticks = 0) {
-    ASSERT_TRUE(test_.WriteFile(relative, content));
+    ASSERT_TRUE(drive_.Write(relative, content));
     ASSERT_TRUE(platform().SetFileTimes(drive_.Path(relative).c_str(),
                                         base_ + ticks));
   }
   // The exact names in a folder.
   std::set<std::string> Names(const std::string& relative) {
     std::set<std::string> names;
-    for (auto& entry : fs::directory_iterator(test_.NativePath(relative)))
+    for (auto& entry : fs::directory_iterator(drive_.Native(relative)))
       names.insert(entry.path().filename().string());
     return names;
   }
@@ -66,21 +66,21 @@ TEST_F(HelpFilesTest, IndexFileFollowsTheDateRule) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::remove_all(test_.NativePath("Quarn7/Tesmo/Annexlist.chm"));
-    fs::remove_all(test_.NativePath("Quarn7/Help/Annexlist.chm"));
+    fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
+    fs::remove_all(drive_.Native("Quarn7/Help/Annexlist.chm"));
     if (c.sourceIsFolder)
-      fs::create_directory(test_.NativePath("Quarn7/Tesmo/Annexlist.chm"));
+      fs::create_directory(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
     else
       Put("Quarn7\\Tesmo\\Annexlist.chm", "new", c.sourceTicks);
     if (c.helpCopy) Put("Quarn7\\Help\\Annexlist.chm", "old");
     EXPECT_EQ(0, Place());
     EXPECT_EQ(c.expected[0] ? c.expected : "<unreadable>",
-              test_.Content("Quarn7\\Help\\Annexlist.chm"));
+              drive_.Content("Quarn7\\Help\\Annexlist.chm"));
   }
   // The copy keeps the source's time, so the two now compare equal.
   const std::string source = drive_.Path("Quarn7\\Tesmo\\Annexlist.chm");
   const std::string copy = drive_.Path("Quarn7\\Help\\Annexlist.chm");
-  fs::remove_all(test_.NativePath("Quarn7/Tesmo/Annexlist.chm"));
+  fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
   Put("Quarn7\\Tesmo\\Annexlist.chm", "newest", 7);
   Place();
   EXPECT_EQ(0, CompareFileTimes(platform(), source.c_str(), copy.c_str()));
@@ -102,9 +102,9 @@ TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
   Place();
   EXPECT_EQ((std::set<std::string>{"Annexlist.chm", "Guide.chm", "Manual.chm"}),
             Names("Quarn7/Help"));
-  EXPECT_EQ("guide", test_.Content("Quarn7\\Help\\Guide.chm"));
-  EXPECT_EQ("manual, older", test_.Content("Quarn7\\Help\\Manual.chm"));
-  EXPECT_EQ("index", test_.Content("Quarn7\\Help\\Annexlist.chm"));
+  EXPECT_EQ("guide", drive_.Content("Quarn7\\Help\\Guide.chm"));
+  EXPECT_EQ("manual, older", drive_.Content("Quarn7\\Help\\Manual.chm"));
+  EXPECT_EQ("index", drive_.Content("Quarn7\\Help\\Annexlist.chm"));
   EXPECT_TRUE(platform().messages.empty());
 }
 
@@ -113,16 +113,16 @@ TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
 TEST_F(HelpFilesTest, NothingToPlaceTouchesNothing) {
   Put("Quarn7\\Help\\Guide.chm", "guide");
   Place();
-  fs::remove(test_.NativePath("Quarn7/Tesmo"));
+  fs::remove(drive_.Native("Quarn7/Tesmo"));
   Place();
   EXPECT_EQ(std::set<std::string>{"Guide.chm"}, Names("Quarn7/Help"));
-  EXPECT_EQ("guide", test_.Content("Quarn7\\Help\\Guide.chm"));
+  EXPECT_EQ("guide", drive_.Content("Quarn7\\Help\\Guide.chm"));
 
-  fs::remove_all(test_.NativePath("Quarn7/Help"));
-  fs::create_directory(test_.NativePath("Quarn7/Tesmo"));
+  fs::remove_all(drive_.Native("Quarn7/Help"));
+  fs::create_directory(drive_.Native("Quarn7/Tesmo"));
   Put("Quarn7\\Tesmo\\Guide.chm", "guide");
   Place();
-  EXPECT_FALSE(test_.Exists("Quarn7/Help"));
+  EXPECT_FALSE(fs::exists(drive_.Native("Quarn7/Help")));
   EXPECT_TRUE(platform().messages.empty());
 }
 

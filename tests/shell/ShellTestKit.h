@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,37 +14,55 @@
 #include "app/ProgressSink.h"
 #include "tests/support/TestPlatform.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-// Makes Paths.Drive a drive whose root is the test's folder, so that
-// "<Drive>\Quarn7\..." lands there; restores the paths afterwards. On the
-// host the folder is drive T: already; on Windows a letter is defined for
-// it for the test's lifetime.
+// Makes Paths.Drive a drive whose "<Drive>\Quarn7" folder belongs to the
+// test, and restores the paths afterwards. On the host that is drive T:, the
+// test's own folder. Windows offers no way to put a letter on a folder
+// that Wine follows, so there it is the "Quarn7" folder of the temp
+// folder's drive: made by the test and removed afterwards, and refused
+// (ok() false) when it exists already.
 class TestDrive {
  public:
-  explicit TestDrive(TestPlatform& test) : saved_(Paths) {
+  explicit TestDrive(TestPlatform& test) : test_(test), saved_(Paths) {
+    snprintf(Paths.Drive, sizeof Paths.Drive, "%.2s", test.Root().c_str());
 #ifdef _WIN32
-    ok_ = DefineDosDeviceA(0, "Q:", test.Root().c_str()) != FALSE;
-    snprintf(Paths.Drive, sizeof Paths.Drive, "Q:");
-#else
-    snprintf(Paths.Drive, sizeof Paths.Drive, "%s", test.Root().c_str());
+    std::error_code error;
+    ok_ = !std::filesystem::exists(Native("Quarn7"), error) && !error &&
+          std::filesystem::create_directory(Native("Quarn7"), error);
 #endif
   }
   ~TestDrive() {
 #ifdef _WIN32
-    if (ok_) DefineDosDeviceA(DDD_REMOVE_DEFINITION, "Q:", nullptr);
+    std::error_code ignored;
+    if (ok_) std::filesystem::remove_all(Native("Quarn7"), ignored);
 #endif
     Paths = saved_;
   }
   bool ok() const { return ok_; }
-  // A path below the drive's root.
+  // A path below the drive's root, as the logic and as the C++ library
+  // write it.
   std::string Path(const std::string& relative) const {
     return std::string(Paths.Drive) + "\\" + relative;
   }
+  std::string Native(const std::string& relative) const {
+#ifdef _WIN32
+    return Path(relative);
+#else
+    return test_.NativePath(relative);
+#endif
+  }
+  bool Write(const std::string& relative, const std::string& content) const {
+    std::ofstream out(Native(relative), std::ios::binary);
+    return out.write(content.data(), content.size()).flush().good();
+  }
+  // The file's bytes, or "<unreadable>".
+  std::string Content(const std::string& relative) const {
+    std::ifstream in(Native(relative), std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {})
+              : "<unreadable>";
+  }
 
  private:
+  TestPlatform& test_;
   InstallPaths saved_;
   bool ok_ = true;
 };
