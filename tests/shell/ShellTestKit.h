@@ -18,16 +18,20 @@
 // test, and restores the paths afterwards. On the host that is drive T:, the
 // test's own folder. Windows offers no way to put a letter on a folder
 // that Wine follows, so there it is the "Quarn7" folder of the temp
-// folder's drive: made by the test and removed afterwards, and refused
-// (ok() false) when it exists already.
+// folder's drive: made by the test with a mark in it and removed
+// afterwards; one without the mark is not the test's, and is refused
+// (ok() false).
 class TestDrive {
  public:
   explicit TestDrive(TestPlatform& test) : test_(test), saved_(Paths) {
     snprintf(Paths.Drive, sizeof Paths.Drive, "%.2s", test.Root().c_str());
 #ifdef _WIN32
     std::error_code error;
+    if (std::filesystem::exists(Native(kMark), error))
+      std::filesystem::remove_all(Native("Quarn7"), error);
     ok_ = !std::filesystem::exists(Native("Quarn7"), error) && !error &&
-          std::filesystem::create_directory(Native("Quarn7"), error);
+          std::filesystem::create_directory(Native("Quarn7"), error) &&
+          Write(kMark, "");
 #endif
   }
   ~TestDrive() {
@@ -62,6 +66,8 @@ class TestDrive {
   }
 
  private:
+  static constexpr const char* kMark = "Quarn7\\made-by-shell-tests";
+
   TestPlatform& test_;
   InstallPaths saved_;
   bool ok_ = true;
