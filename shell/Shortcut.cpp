@@ -19,17 +19,25 @@ const int kFolderMissingCode = 4;
 struct Recipe {
   const char* shellFolder;   // the Shell Folders value
   char* folder;              // where the looked-up folder is kept
-  const char* statusFormat;  // with the status name
-  const char* statusName;
+  const char* statusFormat;  // "%s" takes the add-on name
   const char* subfolder;     // below the shell folder, may be empty
-  const char* linkName;      // before ".lnk"
+  const char* linkName;      // before ".lnk"; null for the add-on name
   const char* target;        // below the drive
-  const char* addonName;     // the working folder's last level, or null
+  bool inAddonFolder;        // works in <Drive>\Quarn7\<add-on name>
 };
 
 // The looked-up folders, kept per kind until the next recipe of that kind.
 char StartMenuFolder[kShellFolderSize];
 char DesktopFolder[kShellFolderSize];
+
+const Recipe kHelpItem = {"Start Menu", StartMenuFolder,
+                          "Creating Help Start Menu Item", kProgramsSubfolder,
+                          "QUARN 7 Help", "Quarn7\\Dochost7.exe", false};
+const Recipe kAddonItem = {"Start Menu", StartMenuFolder,
+                           "Creating %s Start Menu Item", kProgramsSubfolder,
+                           nullptr, "Quarn7\\Quarn7.exe", true};
+const Recipe kAddonIcon = {"Desktop", DesktopFolder, "Creating %s Desktop Icon",
+                           "", nullptr, "Quarn7\\Quarn7.exe", true};
 
 // The texts and paths of the recipe being made.
 char StatusText[kShellPathSize];
@@ -43,35 +51,36 @@ void ShowShortcutBox(Platform& platform, const char* text) {
 }
 
 // Every path of the recipe, whole; false when any would not fit.
-bool ComposeRecipePaths(const Recipe& r) {
+bool ComposeRecipePaths(const Recipe& r, const char* addonName) {
   const bool working =
-      r.addonName ? ComposePath(WorkingFolder, sizeof WorkingFolder,
-                                "%s\\%s\\%s", Paths.Drive, kMainFolder,
-                                r.addonName)
-                  : ComposePath(WorkingFolder, sizeof WorkingFolder, "%s\\%s",
-                                Paths.Drive, kMainFolder);
+      r.inAddonFolder ? ComposePath(WorkingFolder, sizeof WorkingFolder,
+                                    "%s\\%s\\%s", Paths.Drive, kMainFolder,
+                                    addonName)
+                      : ComposePath(WorkingFolder, sizeof WorkingFolder,
+                                    "%s\\%s", Paths.Drive, kMainFolder);
   return ComposePath(SubfolderPath, sizeof SubfolderPath, "%s\\%s", r.folder,
                      r.subfolder) &&
          ComposePath(LinkPath, sizeof LinkPath, "%s\\%s\\%s.lnk", r.folder,
-                     r.subfolder, r.linkName) &&
+                     r.subfolder, r.linkName ? r.linkName : addonName) &&
          ComposePath(TargetPath, sizeof TargetPath, "%s\\%s", Paths.Drive,
                      r.target) &&
          working;
 }
 
-int MakeShortcut(Platform& platform, ProgressSink& progress, const Recipe& r) {
+int MakeShortcut(Platform& platform, ProgressSink& progress, const Recipe& r,
+                 const char* addonName) {
   const char* found = LookupShellFolder(platform, r.shellFolder);
   if (!found) {
     ReportMessage(platform, kFolderMissingCode);
     return 0;
   }
   snprintf(r.folder, kShellFolderSize, "%s", found);
-  snprintf(StatusText, sizeof StatusText, r.statusFormat, r.statusName);
+  snprintf(StatusText, sizeof StatusText, r.statusFormat, addonName);
   progress.SetStatus(StatusText);
   progress.Pause(kShortcutPause);
   // A path that would be cut names the wrong place: no link rather than
   // one there.
-  if (ComposeRecipePaths(r)) {
+  if (ComposeRecipePaths(r, addonName)) {
     // Only the last level is made; an existing folder is normal.
     platform.MakeFolder(SubfolderPath);
     if (CreateShortcut(platform, TargetPath, LinkPath, kDescription,
@@ -116,27 +125,15 @@ ComResult CreateShortcut(Platform& platform, const char* target,
 }
 
 int MakeHelpStartMenuItem(Platform& platform, ProgressSink& progress) {
-  const Recipe help = {"Start Menu",         StartMenuFolder,
-                       "Creating %s Start Menu Item", "Help",
-                       kProgramsSubfolder,   "QUARN 7 Help",
-                       "Quarn7\\Dochost7.exe", nullptr};
-  return MakeShortcut(platform, progress, help);
+  return MakeShortcut(platform, progress, kHelpItem, "");
 }
 
 int MakeAddonStartMenuItem(Platform& platform, ProgressSink& progress,
                            const char* addonName) {
-  const Recipe item = {"Start Menu",        StartMenuFolder,
-                       "Creating %s Start Menu Item", addonName,
-                       kProgramsSubfolder,  addonName,
-                       "Quarn7\\Quarn7.exe", addonName};
-  return MakeShortcut(platform, progress, item);
+  return MakeShortcut(platform, progress, kAddonItem, addonName);
 }
 
 int MakeAddonDesktopIcon(Platform& platform, ProgressSink& progress,
                          const char* addonName) {
-  const Recipe icon = {"Desktop",           DesktopFolder,
-                       "Creating %s Desktop Icon", addonName,
-                       "",                  addonName,
-                       "Quarn7\\Quarn7.exe", addonName};
-  return MakeShortcut(platform, progress, icon);
+  return MakeShortcut(platform, progress, kAddonIcon, addonName);
 }
