@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "app/InstallerState.h"
 #include "app/ProgressSink.h"
 #include "tests/support/TestPlatform.h"
@@ -72,6 +74,18 @@ class TestDrive {
   InstallPaths saved_;
   bool ok_ = true;
 };
+
+// The texts of the boxes shown, each checked to be owned by the main window
+// and captioned "Tesmo Setup".
+inline std::vector<std::string> ShortcutBoxes(const RecordingPlatform& platform) {
+  std::vector<std::string> texts;
+  for (const auto& m : platform.messages) {
+    EXPECT_EQ(BoxOwner::MainWindow, m.owner);
+    EXPECT_EQ("Tesmo Setup", m.caption);
+    texts.push_back(m.text);
+  }
+  return texts;
+}
 
 // Status texts and pauses in the order they came; at each pause, what
 // check() says about the world then (which boxes, which folders).

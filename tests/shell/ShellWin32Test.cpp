@@ -30,38 +30,12 @@ class RegistryValues {
  public:
   ~RegistryValues() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      HKEY key;
-      if (RegCreateKeyExA(HKEY_CURRENT_USER, it->key, 0, NULL, 0,
-                          KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
-        continue;
       if (it->existed)
-        RegSetValueExA(key, it->name, 0, it->type,
-                       reinterpret_cast<const BYTE*>(it->data.data()),
-                       static_cast<DWORD>(it->data.size()));
+        RegSetKeyValueA(HKEY_CURRENT_USER, it->key, it->name, it->type,
+                        it->data.data(), static_cast<DWORD>(it->data.size()));
       else
-        RegDeleteValueA(key, it->name);
-      RegCloseKey(key);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, it->key, it->name);
     }
-  }
-  bool Set(const char* keyPath, const char* name, const std::string& text) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, NULL, 0, KEY_ALL_ACCESS,
-                        NULL, &key, NULL) != ERROR_SUCCESS)
-      return false;
-    Saved saved{keyPath, name, false, REG_SZ, std::string()};
-    char data[1024];
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, NULL, &saved.type,
-                         reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
-      saved.existed = true;
-      saved.data.assign(data, size);
-    }
-    saved_.push_back(saved);
-    LONG result = RegSetValueExA(key, name, 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
   }
   // Making a link copies the user folder of the desktop over the plain one,
   // so both are set alike.
@@ -77,16 +51,23 @@ class RegistryValues {
     DWORD type;
     std::string data;
   };
+  bool Set(const char* key, const char* name, const std::string& text) {
+    char data[1024];
+    DWORD type = REG_SZ, size = sizeof data;
+    bool existed = RegGetValueA(HKEY_CURRENT_USER, key, name,
+                                RRF_RT_ANY | RRF_NOEXPAND, &type, data,
+                                &size) == ERROR_SUCCESS;
+    saved_.push_back({key, name, existed, type, std::string(data, existed ? size : 0)});
+    return RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(),
+                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  }
   std::vector<Saved> saved_;
 };
 
-// What a saved link holds, read back through the shell's own link object.
-struct LinkContent {
-  std::string target, workingFolder, description;
-};
-
-bool LoadLink(const std::string& path, LinkContent* out) {
-  if (FAILED(CoInitialize(NULL))) return false;
+// A saved link as the shell's own link object reads it back:
+// "<target> in <working folder>: <description>".
+std::string LoadLink(const std::string& path) {
+  if (FAILED(CoInitialize(NULL))) return "<no COM>";
   IShellLinkA* link = NULL;
   IPersistFile* file = NULL;
   WCHAR wide[MAX_PATH];
@@ -104,8 +85,8 @@ bool LoadLink(const std::string& path, LinkContent* out) {
   if (file) file->Release();
   if (link) link->Release();
   CoUninitialize();
-  *out = {target, folder, description};
-  return ok;
+  return ok ? std::string(target) + " in " + folder + ": " + description
+            : "<unreadable>";
 }
 
 // A Start menu with its Programs folder and a desktop in the test's folder,
@@ -129,39 +110,26 @@ class ShellWin32Test : public ::testing::Test {
   InstallPaths saved_ = Paths;
 };
 
-TEST_F(ShellWin32Test, LookupsReadTheRealRegistry) {
+// The lookups find the folders set in the registry, and every recipe makes
+// a link there that the shell reads back as made.
+TEST_F(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
   const char* found = LookupShellFolder(platform(), "Start Menu");
   EXPECT_EQ(test_.Path("Start Menu"), found ? found : "<none>");
   found = LookupShellFolder(platform(), "desktop");
   EXPECT_EQ(test_.Path("Desktop"), found ? found : "<none>");
-  EXPECT_EQ(nullptr, LookupShellFolder(platform(), "No Such Folder"));
-}
-
-// Every recipe makes a link that the shell reads back as made.
-TEST_F(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
   EXPECT_EQ(1, MakeHelpStartMenuItem(platform(), progress_));
   EXPECT_EQ(1, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
   EXPECT_EQ(1, MakeAddonDesktopIcon(platform(), progress_, "Tesmo"));
   EXPECT_TRUE(platform().messages.empty());
-  const struct {
-    const char* link;
-    LinkContent expected;
-  } links[] = {
+  const char* const links[][2] = {
       {"Start Menu\\Programs\\Quarn 7\\QUARN 7 Help.lnk",
-       {"C:\\Quarn7\\Dochost7.exe", "C:\\Quarn7", "QUARN Drawing"}},
+       "C:\\Quarn7\\Dochost7.exe in C:\\Quarn7: QUARN Drawing"},
       {"Start Menu\\Programs\\Quarn 7\\Tesmo.lnk",
-       {"C:\\Quarn7\\Quarn7.exe", "C:\\Quarn7\\Tesmo", "QUARN Drawing"}},
+       "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing"},
       {"Desktop\\Tesmo.lnk",
-       {"C:\\Quarn7\\Quarn7.exe", "C:\\Quarn7\\Tesmo", "QUARN Drawing"}},
+       "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing"},
   };
-  for (const auto& l : links) {
-    SCOPED_TRACE(l.link);
-    LinkContent content;
-    EXPECT_TRUE(LoadLink(test_.Path(l.link), &content));
-    EXPECT_EQ(l.expected.target, content.target);
-    EXPECT_EQ(l.expected.workingFolder, content.workingFolder);
-    EXPECT_EQ(l.expected.description, content.description);
-  }
+  for (const auto& l : links) EXPECT_EQ(l[1], LoadLink(test_.Path(l[0])));
 }
 
 // Only the last folder level is made, so without "Programs" the save fails
@@ -169,16 +137,10 @@ TEST_F(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
 TEST_F(ShellWin32Test, StartMenuWithoutProgramsFailsAtSave) {
   ASSERT_TRUE(RemoveDirectoryA(test_.Path("Start Menu\\Programs").c_str()));
   EXPECT_EQ(0, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
-  std::vector<std::string> boxes;
-  for (const auto& m : platform().messages) {
-    EXPECT_EQ(BoxOwner::MainWindow, m.owner);
-    EXPECT_EQ("Tesmo Setup", m.caption);
-    boxes.push_back(m.text);
-  }
   EXPECT_EQ((std::vector<std::string>{"Failed at save shortcut",
                                       "Failed to create shortcut",
                                       ReportText(3)}),
-            boxes);
+            ShortcutBoxes(platform()));
   EXPECT_FALSE(test_.Exists("Start Menu/Programs"));
 }
 
