@@ -27,6 +27,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/HostRegistry.h"
+#include "platform/HostShellLink.h"
 #include "platform/Platform.h"
 
 class HostPlatform : public Platform {
@@ -95,6 +97,35 @@ class HostPlatform : public Platform {
   std::string driveFolders_[26];
   bool driveSet_[26] = {};
   bool escapeDown_ = false;
+
+ public:
+  // The in-memory registry, empty at first: host runs and tests fill it
+  // (HostRegistry.cpp).
+  HostRegistry& Registry() { return registry_; }
+  long RegistryEnumSubkey(RegistryKey key, unsigned long index, char* name,
+                          unsigned long size) override;
+  long RegistryOpenSubkey(RegistryKey key, const char* name,
+                          unsigned long access, RegistryKey* opened) override;
+  long RegistryValueCount(RegistryKey key, unsigned long* count) override;
+  long RegistryEnumValueName(RegistryKey key, unsigned long index, char* name,
+                             unsigned long* length) override;
+  long RegistryQueryValue(RegistryKey key, const char* name, char* data,
+                          unsigned long* size) override;
+  void RegistryCloseKey(RegistryKey key) override;
+  // Links written as readable files, with steps that can be told to fail
+  // (HostShellLink.cpp).
+  HostShellLinks& ShellLinks() { return shellLinks_; }
+  ComResult ComInitialize() override;
+  ComResult CreateShellLink(ShellLinkObject** link) override;
+  void ComUninitialize() override;
+  // Search, copy and times (HostFileSearch.cpp).
+  FileSearch* FindFirst(const char* pattern) override;
+  bool CopyFileReplacing(const char* from, const char* to) override;
+  TimeHandle* OpenForTimes(const char* path) override;
+
+ private:
+  HostRegistry registry_;
+  HostShellLinks shellLinks_;
 };
 
 // The process's platform object; DefaultPlatform() returns it too.

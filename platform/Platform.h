@@ -37,6 +37,60 @@ class File {
 // window (the install sequence, the reporter, shortcut creation).
 enum class BoxOwner { None, MainWindow };
 
+// --- Registry, read only. A key is an opaque number: kNoKey for none,
+// kCurrentUserKey for HKEY_CURRENT_USER, which is never closed; the others
+// come from RegistryOpenSubkey. Results are Windows error codes, 0 success.
+typedef uintptr_t RegistryKey;
+const RegistryKey kNoKey = 0;
+const RegistryKey kCurrentUserKey = 0x80000001u;
+// RegOpenKeyExA's access mask for full access.
+const unsigned long kKeyAllAccess = 0xF003F;
+
+// --- Shell links. Results are HRESULTs: negative means failure.
+typedef long ComResult;
+
+// One shell link object with its IShellLinkA and IPersistFile interfaces,
+// taken step by step so the caller decides what a failing step means.
+class ShellLinkObject {
+ public:
+  // The setters' results are not reported: nothing relies on them.
+  virtual void SetPath(const char* target) = 0;
+  virtual void SetDescription(const char* description) = 0;
+  virtual void SetWorkingDirectory(const char* folder) = 0;
+  // QueryInterface for IPersistFile.
+  virtual ComResult QueryPersistFile() = 0;
+  // Converts the path from the system code page to wide characters and
+  // saves the link there (IPersistFile::Save, fRemember TRUE).
+  virtual ComResult Save(const char* linkPath) = 0;
+  // Releases the IPersistFile pointer that QueryPersistFile obtained.
+  virtual void ReleasePersistFile() = 0;
+  // Releases the link object; the object is gone afterwards.
+  virtual void Release() = 0;
+
+ protected:
+  virtual ~ShellLinkObject() {}
+};
+
+// An open directory search (FindFirstFileA / FindNextFileA). Deleting it
+// closes the search.
+class FileSearch {
+ public:
+  virtual ~FileSearch() {}
+  // The current entry's name without its folder, at most 259 characters.
+  virtual const char* Name() const = 0;
+  // Moves to the next entry; false when there is none.
+  virtual bool Next() = 0;
+};
+
+// A file opened with no access and no sharing (CreateFileA with access 0),
+// only to read its times. Deleting it closes it.
+class TimeHandle {
+ public:
+  virtual ~TimeHandle() {}
+  // The last-write time (UTC); false when it cannot be read.
+  virtual bool LastWriteTime(FileTime* utc) = 0;
+};
+
 class Platform {
  public:
   virtual ~Platform() {}
@@ -79,4 +133,44 @@ class Platform {
   // means the platform's default caption.
   virtual void ShowMessage(BoxOwner owner, const char* text,
                            const char* caption) = 0;
+
+  // --- Registry, read only (RegEnumKeyA, RegOpenKeyExA, RegQueryInfoKeyA,
+  // RegEnumValueA, RegQueryValueExA, RegCloseKey).
+  // The name of the subkey at index into a buffer of size bytes.
+  virtual long RegistryEnumSubkey(RegistryKey key, unsigned long index,
+                                  char* name, unsigned long size) = 0;
+  // Opens a subkey with the given access; *opened is kNoKey on failure.
+  virtual long RegistryOpenSubkey(RegistryKey key, const char* name,
+                                  unsigned long access,
+                                  RegistryKey* opened) = 0;
+  // How many values the key has (from the key's information).
+  virtual long RegistryValueCount(RegistryKey key, unsigned long* count) = 0;
+  // The name of the value at index; *length is the buffer's size on entry
+  // and the name's length on success.
+  virtual long RegistryEnumValueName(RegistryKey key, unsigned long index,
+                                     char* name, unsigned long* length) = 0;
+  // A value's data by name into a buffer of *size bytes; *size is the
+  // data's size afterwards. The type is not asked for.
+  virtual long RegistryQueryValue(RegistryKey key, const char* name,
+                                  char* data, unsigned long* size) = 0;
+  virtual void RegistryCloseKey(RegistryKey key) = 0;
+
+  // --- Shell links (CoInitialize, CoCreateInstance of the shell link
+  // object, CoUninitialize).
+  virtual ComResult ComInitialize() = 0;
+  // A new link object in *link, or a failure with *link null.
+  virtual ComResult CreateShellLink(ShellLinkObject** link) = 0;
+  virtual void ComUninitialize() = 0;
+
+  // --- Directory search with the wildcards "*" and "?" in the last
+  // component. Null when nothing matches or the folder does not exist;
+  // otherwise the search stands on the first match.
+  virtual FileSearch* FindFirst(const char* pattern) = 0;
+  // Copies a file, replacing an existing destination, and keeps the
+  // source's last-write time (CopyFileA). false when it fails.
+  virtual bool CopyFileReplacing(const char* from, const char* to) = 0;
+  // Opens an existing file, not a folder, only to read its times; null
+  // when it cannot be opened.
+  virtual TimeHandle* OpenForTimes(const char* path) = 0;
 };
+

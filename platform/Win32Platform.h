@@ -19,6 +19,25 @@ class Win32Platform : public Platform {
   bool EscapeKeyPressed() override;
   void ShowMessage(BoxOwner owner, const char* text,
                    const char* caption) override;
+  // Registry (Win32Registry.cpp).
+  long RegistryEnumSubkey(RegistryKey key, unsigned long index, char* name,
+                          unsigned long size) override;
+  long RegistryOpenSubkey(RegistryKey key, const char* name,
+                          unsigned long access, RegistryKey* opened) override;
+  long RegistryValueCount(RegistryKey key, unsigned long* count) override;
+  long RegistryEnumValueName(RegistryKey key, unsigned long index, char* name,
+                             unsigned long* length) override;
+  long RegistryQueryValue(RegistryKey key, const char* name, char* data,
+                          unsigned long* size) override;
+  void RegistryCloseKey(RegistryKey key) override;
+  // Shell links (Win32ShellLink.cpp).
+  ComResult ComInitialize() override;
+  ComResult CreateShellLink(ShellLinkObject** link) override;
+  void ComUninitialize() override;
+  // Search, copy and times (Win32FileSearch.cpp).
+  FileSearch* FindFirst(const char* pattern) override;
+  bool CopyFileReplacing(const char* from, const char* to) override;
+  TimeHandle* OpenForTimes(const char* path) override;
 };
 
 // The process's platform object; DefaultPlatform() returns it too.

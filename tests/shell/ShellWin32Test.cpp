@@ -1,0 +1,147 @@
+// Desktop integration on the real Win32 API: the registry of the test's
+// Wine prefix, whose Shell Folders values the test sets and restores, and
+// the shell's own link object, whose links are loaded back to be read.
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/MessageReporter.h"
+#include "shell/ShellFolder.h"
+#include "shell/Shortcut.h"
+#include "tests/shell/ShellTestKit.h"
+
+namespace {
+
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell "
+    "Folders";
+
+// Sets values of the current user's registry for the test's lifetime and
+// puts back what was there (or removes what was not).
+class RegistryValues {
+ public:
+  ~RegistryValues() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      if (it->existed)
+        RegSetKeyValueA(HKEY_CURRENT_USER, it->key, it->name, it->type,
+                        it->data.data(), static_cast<DWORD>(it->data.size()));
+      else
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, it->key, it->name);
+    }
+  }
+  // Making a link copies the user folder of the desktop over the plain one,
+  // so both are set alike.
+  bool SetShellFolder(const char* name, const std::string& path) {
+    return Set(kUserShellFolders, name, path) && Set(kShellFolders, name, path);
+  }
+
+ private:
+  struct Saved {
+    const char* key;
+    const char* name;
+    bool existed;
+    DWORD type;
+    std::string data;
+  };
+  bool Set(const char* key, const char* name, const std::string& text) {
+    char data[1024];
+    DWORD type = REG_SZ, size = sizeof data;
+    bool existed = RegGetValueA(HKEY_CURRENT_USER, key, name,
+                                RRF_RT_ANY | RRF_NOEXPAND, &type, data,
+                                &size) == ERROR_SUCCESS;
+    saved_.push_back({key, name, existed, type, std::string(data, existed ? size : 0)});
+    return RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(),
+                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  }
+  std::vector<Saved> saved_;
+};
+
+// A saved link as the shell's own link object reads it back:
+// "<target> in <working folder>: <description>".
+std::string LoadLink(const std::string& path) {
+  if (FAILED(CoInitialize(NULL))) return "<no COM>";
+  IShellLinkA* link = NULL;
+  IPersistFile* file = NULL;
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  char target[MAX_PATH] = "", folder[MAX_PATH] = "", description[MAX_PATH] = "";
+  bool ok =
+      SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                 IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile,
+                                     reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(wide, STGM_READ)) &&
+      SUCCEEDED(link->GetPath(target, MAX_PATH, NULL, SLGP_RAWPATH)) &&
+      SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)) &&
+      SUCCEEDED(link->GetDescription(description, MAX_PATH));
+  if (file) file->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  return ok ? std::string(target) + " in " + folder + ": " + description
+            : "<unreadable>";
+}
+
+// A Start menu with its Programs folder and a desktop in the test's folder,
+// both in the registry; the drive is C:.
+class ShellWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    snprintf(Paths.Drive, sizeof Paths.Drive, "C:");
+    ASSERT_EQ(0, platform().MakeFolder(test_.Path("Start Menu").c_str()));
+    ASSERT_EQ(0, platform().MakeFolder(test_.Path("Start Menu\\Programs").c_str()));
+    ASSERT_EQ(0, platform().MakeFolder(test_.Path("Desktop").c_str()));
+    ASSERT_TRUE(registry_.SetShellFolder("Start Menu", test_.Path("Start Menu")));
+    ASSERT_TRUE(registry_.SetShellFolder("Desktop", test_.Path("Desktop")));
+  }
+  void TearDown() override { Paths = saved_; }
+  RecordingPlatform& platform() { return test_.platform(); }
+
+  TestPlatform test_;
+  RegistryValues registry_;
+  LoggingProgress progress_;
+  InstallPaths saved_ = Paths;
+};
+
+// The lookups find the folders set in the registry, and every recipe makes
+// a link there that the shell reads back as made.
+TEST_F(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
+  const char* found = LookupShellFolder(platform(), "Start Menu");
+  EXPECT_EQ(test_.Path("Start Menu"), found ? found : "<none>");
+  found = LookupShellFolder(platform(), "desktop");
+  EXPECT_EQ(test_.Path("Desktop"), found ? found : "<none>");
+  EXPECT_EQ(1, MakeHelpStartMenuItem(platform(), progress_));
+  EXPECT_EQ(1, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
+  EXPECT_EQ(1, MakeAddonDesktopIcon(platform(), progress_, "Tesmo"));
+  EXPECT_TRUE(platform().messages.empty());
+  const char* const links[][2] = {
+      {"Start Menu\\Programs\\Quarn 7\\QUARN 7 Help.lnk",
+       "C:\\Quarn7\\Dochost7.exe in C:\\Quarn7: QUARN Drawing"},
+      {"Start Menu\\Programs\\Quarn 7\\Tesmo.lnk",
+       "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing"},
+      {"Desktop\\Tesmo.lnk",
+       "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing"},
+  };
+  for (const auto& l : links) EXPECT_EQ(l[1], LoadLink(test_.Path(l[0])));
+}
+
+// Only the last folder level is made, so without "Programs" the save fails
+// and the user sees three boxes in this order.
+TEST_F(ShellWin32Test, StartMenuWithoutProgramsFailsAtSave) {
+  ASSERT_TRUE(RemoveDirectoryA(test_.Path("Start Menu\\Programs").c_str()));
+  EXPECT_EQ(0, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
+  EXPECT_EQ((std::vector<std::string>{"Failed at save shortcut",
+                                      "Failed to create shortcut",
+                                      ReportText(3)}),
+            ShortcutBoxes(platform()));
+  EXPECT_FALSE(test_.Exists("Start Menu/Programs"));
+}
+
+}  // namespace
