@@ -9,6 +9,15 @@
 #include "platform/Platform.h"
 
 const FileTime kTicksPerSecond = 10000000;
+// Seconds from 1 January 1601, where file times start, to 1 January 1970,
+// where Unix time starts.
+const int64_t kSecondsFrom1601To1970 = 11644473600LL;
+
+// A Unix time (seconds and nanoseconds since 1970) as a file time.
+inline FileTime FileTimeFromUnix(int64_t seconds, long nanoseconds) {
+  return static_cast<FileTime>(seconds + kSecondsFrom1601To1970) * kTicksPerSecond +
+         static_cast<FileTime>(nanoseconds / 100);
+}
 
 // Calendar fields to a file time. Accepts exactly what Windows accepts: year
 // from 1601, month 1-12, day 1 to the length of that month, hour 0-23,

@@ -56,9 +56,7 @@ class HostTimeHandle : public TimeHandle {
   bool LastWriteTime(FileTime* utc) override {
     struct stat st;
     if (fstat(fd_, &st) != 0) return false;
-    *utc = kUnixEpochFileTime +
-           static_cast<FileTime>(st.st_mtim.tv_sec) * kTicksPerSecond +
-           static_cast<FileTime>(st.st_mtim.tv_nsec / 100);
+    *utc = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return true;
   }
 

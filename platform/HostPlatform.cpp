@@ -16,7 +16,6 @@
 
 namespace {
 
-const int64_t kSecondsFrom1601To1970 = 11644473600LL;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -54,12 +53,6 @@ const int64_t kSettleNanoseconds = 100 * 1000 * 1000;
 
 int64_t Nanoseconds(int64_t seconds, long nanoseconds) {
   return seconds * 1000000000LL + nanoseconds;
-}
-
-FileTime FileTimeFromUnix(int64_t seconds, long nanoseconds) {
-  return static_cast<FileTime>(seconds + kSecondsFrom1601To1970) *
-             kTicksPerSecond +
-         static_cast<FileTime>(nanoseconds / 100);
 }
 
 timespec UnixFromFileTime(FileTime t) {
