@@ -27,7 +27,10 @@ class CrossBuild(unittest.TestCase):
         configure = subprocess.run(
             ["cmake", "-S", SOURCE, "-B", SCRATCH, "-DCMAKE_BUILD_TYPE=Release",
              "-DCMAKE_TOOLCHAIN_FILE=" + TOOLCHAIN, "-DTESMO_UNZIP=" + TOOL,
-             "-DTESMO_PAYLOAD=" + payload], capture_output=True, text=True, timeout=280)
+             "-DTESMO_PAYLOAD=" + payload,
+             # This interpreter, found at once rather than searched for.
+             "-DPython3_EXECUTABLE=" + sys.executable, "-DPython_EXECUTABLE=" + sys.executable],
+            capture_output=True, text=True, timeout=280)
         self.assertEqual(0, configure.returncode, configure.stdout + configure.stderr)
         return subprocess.run(["cmake", "--build", SCRATCH, "--target", "tesmo_payload"],
                               capture_output=True, text=True, timeout=280)
@@ -47,7 +50,7 @@ class CrossBuild(unittest.TestCase):
                 payload = os.path.join(SCRATCH, name)
                 make_zip(payload, entries)
                 result = self.build(payload)
-                self.assertNotEqual(0, result.returncode)
+                self.assertNotEqual(0, result.returncode, result.stdout)
                 self.assertIn(line, result.stdout + result.stderr)
         shutil.rmtree(SCRATCH, ignore_errors=True)
 
