@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""The sample add-on and the build's payload check.
+
+  payload_test.py PATH/TO/tesmo-unzip
+
+The generator makes the same bytes on every run, in the shape of the real
+add-on, with compiled help that a reader of the format opens (libchm's
+enum_chmLib and extract_chmLib); the check passes it and refuses payloads
+the installer cannot expand cleanly, with the tool's lines.
+"""
+
+import io, os, subprocess, sys, tempfile, unittest, zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+GENERATOR = os.path.join(ROOT, "tools", "make_sample_payload.py")
+CHECK = os.path.join(ROOT, "tools", "payload", "check_payload.py")
+STAMP = (2014, 5, 3, 10, 20, 30)
+TOOL = None
+
+
+def make_zip(entries):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w") as archive:
+        for name, data in entries:
+            info = zipfile.ZipInfo(name, STAMP)
+            info.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(info, data)
+    return buffer.getvalue()
+
+
+def run_check(tmp, payload_bytes):
+    """(exit code, output, stamp written) of the build's check."""
+    payload, stamp = os.path.join(tmp, "Tesmo.zip"), os.path.join(tmp, "checked.stamp")
+    with open(payload, "wb") as out:
+        out.write(payload_bytes)
+    run = subprocess.run([sys.executable, CHECK, TOOL, payload, stamp], capture_output=True,
+                         text=True, timeout=120)
+    return run.returncode, run.stdout, os.path.exists(stamp)
+
+
+class SampleAddon(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        runs = []
+        for name in ("first.zip", "second.zip"):
+            path = os.path.join(cls.tmp.name, name)
+            subprocess.run([sys.executable, GENERATOR, path], check=True, timeout=120)
+            with open(path, "rb") as made:
+                runs.append(made.read())
+        cls.payload, cls.again = runs
+        cls.outer = zipfile.ZipFile(io.BytesIO(cls.payload))
+        cls.nested = zipfile.ZipFile(io.BytesIO(cls.outer.read("Tesmohelp.zip")))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def test_every_run_makes_the_same_bytes(self):
+        self.assertTrue(self.payload == self.again)
+
+    def test_has_the_shape_of_the_shipped_add_on(self):
+        entries = self.outer.infolist() + self.nested.infolist()
+        self.assertTrue(60 <= len(entries) <= 75, len(entries))
+        for info in entries:
+            self.assertLessEqual(len(info.filename), 31, info.filename)
+            self.assertNotRegex(info.filename, r"[/\\]")
+            self.assertEqual((zipfile.ZIP_DEFLATED, 0), (info.compress_type, info.flag_bits),
+                             info.filename)
+        outer = self.outer.namelist()
+        for name in ("Readme.txt", "Annexlist.chm", "Tesmohelp.zip", "Lesson01.qdw"):
+            self.assertIn(name, outer)
+        self.assertGreaterEqual(sum(n.endswith(".chm") for n in outer), 2)
+        kinds = {os.path.splitext(n)[1] for n in self.nested.namelist()}
+        self.assertTrue({".htm", ".css", ".png"} <= kinds, kinds)
+
+    def test_help_files_are_compiled_help(self):
+        chms = [n for n in self.outer.namelist() if n.endswith(".chm")]
+        with tempfile.TemporaryDirectory() as tmp:
+            for name in chms:
+                path = os.path.join(tmp, name)
+                with open(path, "wb") as out:
+                    out.write(self.outer.read(name))
+                listing = subprocess.run(["enum_chmLib", path], capture_output=True, text=True,
+                                         timeout=60).stdout
+                for file in ("/#SYSTEM", "/Contents.hhc", "/Style.css"):
+                    self.assertIn(file, listing, name)
+            pages = os.path.join(tmp, "pages")
+            subprocess.run(["extract_chmLib", os.path.join(tmp, "Tesmo.chm"), pages],
+                           capture_output=True, check=True, timeout=60)
+            # The picture the help file shows is the one of the browser pages.
+            with open(os.path.join(pages, "Lesson01.png"), "rb") as picture:
+                self.assertEqual(self.nested.read("Lesson01.png"), picture.read())
+            with open(os.path.join(pages, "Index.htm")) as index:
+                self.assertIn('<a href="Lesson12.htm">', index.read())
+
+    def test_the_build_check_passes_it(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            self.assertEqual((0, "", True), run_check(tmp, self.payload))
+
+
+class RefusedPayloads(unittest.TestCase):
+    HELP = make_zip([("Index.htm", b"<html></html>")])
+
+    def test_each_fault_stops_the_build_with_its_lines(self):
+        long_name = "A" * 36 + ".htm"
+        cases = [
+            ("folder part", [("Readme.txt", b"r"), ("Lessons/Lesson01.qdw", b"d"),
+                             ("Tesmohelp.zip", self.HELP)],
+             ["check: Lessons/Lesson01.qdw: name has a folder part"]),
+            ("no nested archive", [("Readme.txt", b"r")],
+             ["check: the payload holds no Tesmohelp.zip"]),
+            ("fault in the nested archive",
+             [("Readme.txt", b"r"), ("Tesmohelp.zip", make_zip([(long_name, b"x")]))],
+             ["Tesmohelp.zip in ", "check: %s: name of 40 characters, more than 39" % long_name]),
+        ]
+        for what, entries, lines in cases:
+            with self.subTest(what), tempfile.TemporaryDirectory() as tmp:
+                code, output, stamped = run_check(tmp, make_zip(entries))
+                self.assertEqual((1, False), (code, stamped), output)
+                for line in lines:
+                    self.assertIn(line, output)
+
+    def test_the_nested_archive_is_found_in_any_letter_case(self):
+        entries = [("Readme.txt", b"r"), ("TESMOHELP.ZIP", self.HELP)]
+        with tempfile.TemporaryDirectory() as tmp:
+            self.assertEqual((0, "", True), run_check(tmp, make_zip(entries)))
+
+
+if __name__ == "__main__":
+    TOOL = os.path.abspath(sys.argv.pop(1))
+    unittest.main()
