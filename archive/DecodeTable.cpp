@@ -83,15 +83,14 @@ int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
         unsigned f = 1u << j;
         if (f > a + 1) {
           // Too few codes of length k to fill a j-bit table: grow it while
-          // the longer codes can fill it.
+          // the longer codes can fill it. j grows once before it meets the
+          // limit, so a table opened at the limit is one bit wider.
           f -= a + 1;
           unsigned next = k;
-          if (j < limit) {
-            while (++j < limit) {
-              f <<= 1;
-              if (f <= count[++next]) break;
-              f -= count[next];
-            }
+          while (++j < limit) {
+            f <<= 1;
+            if (f <= count[++next]) break;
+            f -= count[next];
           }
         }
         if (w < eob && w + j > eob) j = eob - w;

@@ -200,6 +200,23 @@ int RefillArchive() {
   return *a.next++;
 }
 
+uint32_t TakeArchiveBytes(uint8_t* to, uint32_t count) {
+  ArchiveStream& a = Expansion.archive;
+  uint32_t taken = 0;
+  while (taken < count) {
+    if (a.next == a.end) {
+      if (RefillArchive() < 0) break;
+      a.next--;  // the refill handed out the first byte; take it with the rest
+    }
+    uint32_t n = static_cast<uint32_t>(a.end - a.next);
+    if (n > count - taken) n = count - taken;
+    if (to) memcpy(to + taken, a.next, n);
+    a.next += n;
+    taken += n;
+  }
+  return taken;
+}
+
 void GiveBackWholeBytes() {
   uint32_t whole = Expansion.bitCount / 8;
   uint32_t made = Expansion.bytesPastEnd < whole ? Expansion.bytesPastEnd : whole;

@@ -66,6 +66,11 @@ bool FlushStored();
 // Refills the archive buffer and returns the next byte, or -1 at the end.
 int RefillArchive();
 
+// Takes up to count bytes from the archive stream into |to|, or drops them
+// when |to| is null, straight from the buffer as many at a time as it holds.
+// Returns the count taken: fewer only at the end of the archive.
+uint32_t TakeArchiveBytes(uint8_t* to, uint32_t count);
+
 // The next archive byte 0..255, or -1 at the end of the archive stream.
 inline int NextByte() {
   ArchiveStream& a = Expansion.archive;

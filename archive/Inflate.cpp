@@ -57,9 +57,6 @@ uint32_t FetchByteSlow() {
   return static_cast<uint32_t>(c);
 }
 
-// Copies a match that neither wraps nor crosses the window's end. A
-// distance shorter than the length repeats the bytes just written, so copies
-// go forward, in steps no longer than the distance.
 // Copies len (at least 3) bytes between regions that do not overlap.
 inline void CopyApart(uint8_t* to, const uint8_t* from, uint32_t len) {
   if (len >= 8) {
@@ -106,6 +103,14 @@ inline void CopyMatch(uint8_t* to, uint32_t distance, uint32_t len) {
   }
 }
 
+// Hands a full window on and starts filling it again; true when it did.
+inline bool FlushIfFull(uint32_t& pos) {
+  if (pos != kWindowSize) return false;
+  FlushWindow(kWindowSize);
+  pos = 0;
+  return true;
+}
+
 // Copies a match in chunks that stop at the window's end, wrapping the source
 // and flushing as the window fills. src and pos are window positions.
 void CopyWrappingMatch(uint32_t src, uint32_t len, uint32_t& pos) {
@@ -124,10 +129,7 @@ void CopyWrappingMatch(uint32_t src, uint32_t len, uint32_t& pos) {
     }
     pos += chunk;
     src += chunk;
-    if (pos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      pos = 0;
-    }
+    FlushIfFull(pos);
   } while (len != 0);
 }
 
@@ -209,11 +211,7 @@ inline SymbolResult DecodeSymbol(BitReader& r, uint32_t& pos, const DecodeEntry*
   if (!e) return kBadSymbol;
   while (e->op == kOpLiteral) {
     window[pos++] = static_cast<uint8_t>(e->value);
-    if (pos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      pos = 0;
-      return kNextSymbol;
-    }
+    if (FlushIfFull(pos)) return kNextSymbol;
     // Literals come in runs: go on while the input needs no bounds checks.
     if (!kFast || r.inEnd - r.in < kFastInputMargin) return kNextSymbol;
     e = Lookup<kFast>(r, lt, lw);
@@ -246,10 +244,7 @@ inline SymbolResult DecodeSymbol(BitReader& r, uint32_t& pos, const DecodeEntry*
       memmove(window + pos, window + src, len);  // source ahead, overlapping
     }
     pos += len;
-    if (pos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      pos = 0;
-    }
+    FlushIfFull(pos);
   } else {
     CopyWrappingMatch(src, len, pos);
   }
@@ -295,25 +290,15 @@ int StoredBlock() {
   if (RanPastEnd()) return 1;
 
   // The bit buffer is empty now, so the bytes come straight from the
-  // archive buffer, as many at a time as both buffers allow.
+  // archive buffer.
   while (len > 0) {
-    ArchiveStream& a = s.archive;
-    if (a.next == a.end) {
-      int c = RefillArchive();
-      if (c < 0) return 1;  // stream cut off inside the block
-      a.next--;
-    }
-    uint32_t n = static_cast<uint32_t>(a.end - a.next);
+    uint32_t n = kWindowSize - s.windowPos;
     if (n > len) n = len;
-    if (n > kWindowSize - s.windowPos) n = kWindowSize - s.windowPos;
-    memcpy(s.window + s.windowPos, a.next, n);
-    a.next += n;
-    s.windowPos += n;
+    uint32_t taken = TakeArchiveBytes(s.window + s.windowPos, n);
+    s.windowPos += taken;
+    if (taken < n) return 1;  // stream cut off inside the block
     len -= n;
-    if (s.windowPos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      s.windowPos = 0;
-    }
+    FlushIfFull(s.windowPos);
   }
   return 0;
 }

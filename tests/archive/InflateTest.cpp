@@ -64,6 +64,40 @@ TEST(DecodeTableTest, FirstLevelWidth) {
   }
 }
 
+// A sub-table opened where its code lengths already reach the width limit
+// is still one bit wider than the codes that open it: {1, 12, 13} at width 6
+// give a 6-bit first level whose odd half links to 32 sub-tables of 7 bits,
+// 33 blocks in all, with symbols 1 and 2 in the first sub-table only.
+TEST(DecodeTableTest, SubTableGrowsOnceAtTheLimit) {
+  const unsigned lengths[3] = {1, 12, 13};
+  const uint16_t bases[3] = {}, extras[3] = {};
+  DecodeEntry* table;
+  unsigned width = 6;
+  ASSERT_EQ(1, BuildDecodeTable(lengths, 3, 3, bases, extras, &table, &width));
+  EXPECT_EQ(6u, width);
+  int blocks = 0;
+  for (DecodeEntry* t = table; t; t = t[-1].sub) blocks++;
+  EXPECT_EQ(33, blocks);
+  for (unsigned i = 0; i < 64; i++) {
+    const DecodeEntry& e = table[i];
+    if (i % 2 == 0) {
+      ASSERT_TRUE(e.op == kOpLiteral && e.bits == 1 && e.value == 0) << i;
+      continue;
+    }
+    ASSERT_TRUE(e.op == kOpLiteral + 7 && e.bits == 6) << i;
+    for (unsigned k = 0; k < 128; k++) {
+      const DecodeEntry& s = e.sub[k];
+      const bool one = i == 1 && k % 64 == 0, two = i == 1 && k == 32;
+      ASSERT_EQ(one || two ? kOpLiteral : kOpInvalid, s.op) << i << " " << k;
+      ASSERT_EQ(one ? 6 : 7, s.bits) << i << " " << k;
+      if (one || two) {
+        ASSERT_EQ(one ? 1 : 2, s.value) << i << " " << k;
+      }
+    }
+  }
+  FreeDecodeTable(table);
+}
+
 void ExpectDecodes(const Stream& s, const std::string& what) {
   Decoded d = Decode(s.bytes);
   EXPECT_EQ(0, d.status) << what;
