@@ -55,9 +55,10 @@ void AttachArchive(File* file);
 // carries over from call to call.
 uint32_t CrcUpdate(const uint8_t* data, uint32_t length);
 
-// The decoder's flush of the first |count| window bytes: CRC, write, count.
-// A short write is counted in shortWrites. Returns 0.
-int FlushWindow(uint32_t count);
+// The decoder's flush of |count| output bytes at |bytes| (a full window or
+// the end of the entry): CRC, write, count. A short write is counted in
+// shortWrites. Returns 0.
+int FlushWindow(const uint8_t* bytes, uint32_t count);
 
 // The stored path's flush of storedCount window bytes. Returns true when the
 // write fell short for another reason than a broken pipe.
