@@ -232,9 +232,15 @@ enum SymbolResult { kNextSymbol, kEndOfBlock, kBadSymbol };
 // the other decodes one symbol with bounds checks and the made-up bytes
 // past the end of the archive.
 template <bool kFast>
-SymbolResult DecodeSymbols(BitReader& r, const Code& lit, const Code& dist) {
+SymbolResult DecodeSymbols(BitReader& reader, const Code& lit, const Code& dist) {
+  // Locals, so that the byte stores into the output cannot make the
+  // compiler reload them from memory.
+  BitReader r = reader;
   const FastEntry* const lt = lit.fast;
   const FastEntry* const dt = dist.fast;
+  const DecodeEntry* const litTable = lit.table;
+  const DecodeEntry* const distTable = dist.table;
+  const unsigned litWidth = lit.width, distWidth = dist.width;
   const BitWord litMask = (1u << kFastLiteralBits) - 1;
   const BitWord distMask = (1u << kFastDistanceBits) - 1;
   const uint8_t* const fastEnd = r.inEnd - kFastInputMargin;
@@ -249,7 +255,7 @@ SymbolResult DecodeSymbols(BitReader& r, const Code& lit, const Code& dist) {
     }
     Refill<kFast>(r);
     FastEntry e = lt[r.bits & litMask];
-    if (e == kFastLonger) e = ResolveFastEntry(lit.table, lit.width, r.bits);
+    if (e == kFastLonger) e = ResolveFastEntry(litTable, litWidth, r.bits);
     if (e & kFastLiteral) {
       Account(r, e);
       Consume(r, FastTotal(e));
@@ -268,7 +274,7 @@ SymbolResult DecodeSymbols(BitReader& r, const Code& lit, const Code& dist) {
 
       if (kWordBits < 64) Refill<kFast>(r);
       FastEntry d = dt[r.bits & distMask];
-      if (d == kFastLonger) d = ResolveFastEntry(dist.table, dist.width, r.bits);
+      if (d == kFastLonger) d = ResolveFastEntry(distTable, distWidth, r.bits);
       Account(r, d);
       if ((d >> 16) == 0) {  // invalid code, or no distance code at all
         result = kBadSymbol;
@@ -297,6 +303,7 @@ SymbolResult DecodeSymbols(BitReader& r, const Code& lit, const Code& dist) {
     }
   } while (kFast && r.in < fastEnd);
   Out.next = out;
+  reader = r;
   return result;
 }
 
