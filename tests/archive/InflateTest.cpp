@@ -281,4 +281,81 @@ TEST(InflateTest, CutOffStreamsEndWithBadData) {
     EXPECT_NE(0, Decode(stream.substr(0, cut), 3, "").status) << "cut at " << cut;
 }
 
+// An error inside a symbol ends the decode with the archive stream right
+// after the byte that holds the last bit the lookups asked for, as the
+// byte-at-a-time input would leave it, though the decoder reads ahead a
+// word at a time: deep in a block (the word-wide loop) and with one-byte
+// refills (the careful loop), at every bit alignment. reach is that last
+// bit: the 5-bit distance lookup of code 30; the 7-bit first level and the
+// 1-bit sub-table of length symbol 286; the 1-bit table of a single 1-bit
+// distance code, whose unused twin is invalid.
+TEST(InflateTest, AnErrorLeavesTheStreamWhereTheByteInputWould) {
+  const std::string tail = std::string(kNextHeader) + std::string(60, 'T');
+  for (int lead = 1; lead <= 16; lead++) {
+    const std::string text = Bytes(lead, lead).substr(0, lead);
+    Stream distance30 = Stream().Fixed(true).Text(text).Symbol(257);
+    const size_t reach30 = distance30.BitsUsed() + 5;
+    Stream symbol286 = Stream().Fixed(true).Text(text);
+    const size_t reach286 = symbol286.BitsUsed() + 8;
+    Stream twin = Stream().Dynamic(true, Wide(), {1}).Text(text).Symbol(258);
+    const size_t reachTwin = twin.BitsUsed() + 1;
+    const struct {
+      Stream stream;
+      size_t reach;
+    } cases[] = {{distance30.Distance(30), reach30}, {symbol286.Symbol(286), reach286},
+                 {twin.Bits(1, 1), reachTwin}};
+    for (const auto& c : cases) {
+      Stream s = c.stream;
+      s.Text(Bytes(40, 7)).End();  // good data after the fault
+      for (size_t chunk : {size_t{1} << 20, size_t{1}}) {
+        Decoded d = Decode(s.bytes, chunk, tail);
+        ASSERT_EQ(1, d.status) << "lead " << lead << " chunk " << chunk;
+        ASSERT_EQ((s.bytes + tail).substr((c.reach + 7) / 8), d.rest)
+            << "lead " << lead << " chunk " << chunk << " reach " << c.reach;
+      }
+    }
+  }
+}
+
+// Long matches of every kind of distance end at every offset around each
+// window's end, over more windows than the decoder keeps at once, so that
+// copies in 8- and 16-byte steps run into the room after the last window
+// and the bytes move back to the front.
+TEST(InflateTest, MatchesEndAtEveryOffsetAroundTheWindowEnds) {
+  for (int distance : {1, 3, 8, 12, 16, 40, 32768}) {
+    for (int lead = 0; lead < 16; lead++) {
+      Stream s = Stream().Fixed(true).Text(Bytes(distance + lead, distance));
+      while (s.expected.size() < 4 * kWindowSize + 600) s.Match(258 - lead % 3, distance);
+      s.End();
+      const std::string what = "distance " + std::to_string(distance) + " lead " + std::to_string(lead);
+      ExpectDecodes(s, what);
+      const std::vector<size_t> writes = Decode(s.bytes).writes;
+      ASSERT_EQ(5u, writes.size()) << what;
+      for (int i = 0; i < 4; i++) ASSERT_EQ(kWindowSize, writes[i]) << what;
+    }
+  }
+}
+
+// The next entry's back-references before its first byte read the window
+// as the last entry left it, whatever that entry's size, and also when it
+// ended in bad data: its bytes since the last flush are in the window too.
+TEST(InflateTest, TheWindowCarriesOverToTheNextEntry) {
+  for (size_t size : {5, 100, 32767, 32768, 32769, 40000, 70001}) {
+    for (bool bad : {false, true}) {
+      memset(Expansion.window, 'w', kWindowSize);
+      const std::string first = Bytes(size, static_cast<unsigned>(size));
+      Stream one = Stream().Fixed(!bad).Text(first);
+      if (bad) one.Symbol(286);
+      else one.End();
+      ASSERT_EQ(bad ? 1 : 0, Decode(one.bytes).status) << size;
+
+      Stream next;
+      next.history.assign(kWindowSize, 'w');
+      for (size_t i = 0; i < size; i++) next.history[i % kWindowSize] = first[i];
+      next.Fixed(true).Match(258, 32768).Match(100, 4000).Text("x").Match(30, 32768).Match(9, 2);
+      ExpectDecodes(next.End(), "after " + std::to_string(size) + (bad ? " bad" : " good"));
+    }
+  }
+}
+
 }  // namespace

@@ -128,12 +128,18 @@ struct Stream {
     while (kDistanceBase[d] > distance) d--;
     Symbol(257 + s).Bits(length - kLengthBase[s], s < 8 || s == 28 ? 0 : (s - 4) / 4);
     Distance(d).Bits(distance - kDistanceBase[d], d < 4 ? 0 : (d - 2) / 2);
-    for (int i = 0; i < length && distance <= static_cast<int>(expected.size()); i++)
-      expected += expected[expected.size() - distance];
+    // Before the first byte the window holds |history|, circularly.
+    for (int i = 0; i < length; i++) {
+      const long from = static_cast<long>(expected.size()) - distance;
+      expected += from >= 0 ? expected[from] : history[(from + kWindowSize) % kWindowSize];
+    }
     return *this;
   }
+  // Bits used so far.
+  size_t BitsUsed() const { return 8 * bytes.size() - (used ? 8 - used : 0); }
 
   std::string bytes, expected;
+  std::string history = std::string(kWindowSize, '\0');  // the window before the entry
   HuffmanCode lit, dist;
   int used = 0;  // bits used in the last byte, 0 when it is full
 };
