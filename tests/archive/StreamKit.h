@@ -3,6 +3,8 @@
 // local header after it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -175,4 +177,19 @@ inline Decoded Decode(const std::string& stream, size_t chunk = 1 << 20,
   AttachArchive(nullptr);
   Expansion.output = nullptr;
   return d;
+}
+
+// Decodes |stream| and expects status 0, |expected| in the file, in the CRC
+// and in the count, and the archive stream at the next header.
+inline void ExpectDecodes(const std::string& stream, const std::string& expected,
+                          const std::string& what, size_t chunk = 1 << 20) {
+  Decoded d = Decode(stream, chunk);
+  ASSERT_EQ(0, d.status) << what;
+  ASSERT_TRUE(d.out == expected) << what << ": output differs";
+  ASSERT_EQ(ReferenceCrc(expected), d.crc) << what;
+  ASSERT_EQ(expected.size(), d.counted) << what;
+  ASSERT_EQ(kNextHeader, d.rest) << what << ": stream position";
+}
+inline void ExpectDecodes(const Stream& s, const std::string& what) {
+  ExpectDecodes(s.bytes, s.expected, what);
 }
