@@ -32,7 +32,6 @@ const uint16_t BitMask[17] = {0,    1,    3,    7,     15,    31,    63,    127,
 const unsigned LiteralLookupBits = 9;
 const unsigned DistanceLookupBits = 6;
 
-
 // Code lengths of a dynamic block: first the 19 code-length code lengths,
 // then the literal/length and distance code lengths.
 unsigned LengthList[288 + 32];

@@ -5,8 +5,8 @@
 
 mixed (the default): about 190 MiB in a few large entries, text, drawing
 records and random bytes, one of them stored; also used for tesmo-unzip's
-peak memory. text: 200 help pages of about 200 KiB. binary: 100 drawing
-files of about 400 KiB with a few embedded pictures.
+peak memory. text: 400 help pages of 256 KiB. binary: 250 drawing files of
+400 KiB with a picture in each.
 """
 
 import random
@@ -49,12 +49,12 @@ def main():
     rng = random.Random(7)
     kind = sys.argv[2] if len(sys.argv) > 2 else "mixed"
     if kind == "text":
-        entries = [("Page%03d.htm" % i, prose(200 * 1024, rng), zipfile.ZIP_DEFLATED)
-                   for i in range(200)]
+        entries = [("Page%03d.htm" % i, prose(256 * 1024, rng), zipfile.ZIP_DEFLATED)
+                   for i in range(400)]
     elif kind == "binary":
         entries = [("Drawing%03d.qdr" % i,
                     records(350 * 1024, rng) + rng.randbytes(50 * 1024), zipfile.ZIP_DEFLATED)
-                   for i in range(100)]
+                   for i in range(250)]
     else:
         entries = [
             ("Lessons.txt", text(80 * MIB, rng), zipfile.ZIP_DEFLATED),

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -76,17 +77,31 @@ uint32_t WriteOut(int fd, const uint8_t* data, size_t n, uint32_t crc) {
 
 #ifdef REF_LIBDEFLATE
 libdeflate_decompressor* Decompressor;
-std::vector<uint8_t> Packed, Unpacked;
+
+// A buffer that only grows and is never cleared: the library needs whole
+// entries in memory, and filling them with zeros first is no one's work.
+struct Buffer {
+  uint8_t* data = nullptr;
+  size_t size = 0;
+  uint8_t* Get(size_t n) {
+    if (n > size) {
+      free(data);
+      data = static_cast<uint8_t*>(malloc(n ? n : 1));
+      size = n;
+    }
+    return data;
+  }
+} Packed, Unpacked;
 
 bool Deflated(Input& in, int fd, uint32_t packed, uint32_t size, uint32_t* crc) {
-  Packed.resize(packed);
-  Unpacked.resize(size);
-  if (in.Take(Packed.data(), packed) != packed) return false;
+  uint8_t* from = Packed.Get(packed);
+  uint8_t* to = Unpacked.Get(size);
+  if (in.Take(from, packed) != packed) return false;
   size_t out = 0;
-  if (libdeflate_deflate_decompress(Decompressor, Packed.data(), packed, Unpacked.data(), size,
-                                    &out) != LIBDEFLATE_SUCCESS)
+  if (libdeflate_deflate_decompress(Decompressor, from, packed, to, size, &out) !=
+      LIBDEFLATE_SUCCESS)
     return false;
-  *crc = WriteOut(fd, Unpacked.data(), out, 0);
+  *crc = WriteOut(fd, to, out, 0);
   return out == size;
 }
 #else

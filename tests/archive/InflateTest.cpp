@@ -141,11 +141,13 @@ Stream LeadingSixteen() {
   return s.Text("ab").Match(3, 1).End();
 }
 
-// A repeat running past the nl + nd code lengths of a block that would be
-// good but for that: the end of block is its only literal/length code.
+// A repeat running one length past the nl + nd code lengths of a block
+// that would be good but for that: the end of block is its only
+// literal/length code.
 Stream RepeatPastTheEnd(int repeat) {
   Stream s;
-  s.Header(true, 257, 1, PlainCodeLengths(), {{18, 127}, {18, 107}, {1, 0}, {repeat, 0}});
+  s.Header(true, 257, repeat == 18 ? 10 : 2, PlainCodeLengths(),
+           {{18, 127}, {18, 107}, {1, 0}, {repeat, 0}});
   std::vector<int> onlyEnd(257, 0);
   onlyEnd[256] = 1;
   s.lit = HuffmanCode(onlyEnd);
