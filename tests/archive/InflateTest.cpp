@@ -128,17 +128,17 @@ Stream Mixed() {
   return s.Fixed(true).Text("!").Match(258, 1).End();  // distance 1, length 258
 }
 
-// Code lengths sent with a leading 16, which repeats 0: 'a', 'b', end of
-// block and 257 get 2 bits, one distance code 1 bit.
-Stream LeadingSixteen() {
-  Stream s;
+// A dynamic block header after |s| whose code lengths are sent with a
+// leading 16, which repeats 0: 'a', 'b', end of block and 257 get 2 bits,
+// one distance code 1 bit.
+Stream ShortCodes(Stream s = Stream()) {
   s.Header(true, 258, 1, PlainCodeLengths(),
            {{16, 0}, {18, 83}, {2, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, {2, 0}, {1, 0}});
   std::vector<int> l(258, 0);
   l['a'] = l['b'] = l[256] = l[257] = 2;
   s.lit = HuffmanCode(l);
   s.dist = HuffmanCode(std::vector<int>{1});
-  return s.Text("ab").Match(3, 1).End();
+  return s;
 }
 
 // A repeat running one length past the nl + nd code lengths of a block
@@ -179,7 +179,7 @@ TEST(InflateTest, EveryKindOfStreamGivesItsStatus) {
     int status;
   } cases[] = {
       {"every block type", Mixed(), 0},
-      {"leading 16", LeadingSixteen(), 0},
+      {"leading 16", ShortCodes().Text("ab").Match(3, 1).End(), 0},
       {"one distance code", Stream().Dynamic(true, Wide(), {1}).Text("z").Match(4, 1).End(), 0},
       {"no distance code", Stream().Dynamic(true, Wide(), {0}).Text("a").End(), 0},
       {"one end-of-block code", Stream().Dynamic(true, onlyEnd, {0}).End(), 0},
@@ -273,11 +273,17 @@ TEST(InflateTest, CutOffStreamsEndWithBadData) {
 // refills (the careful loop), at every bit alignment. reach is that last
 // bit: the 5-bit distance lookup of code 30; the 7-bit first level and the
 // 1-bit sub-table of length symbol 286; the 1-bit table of a single 1-bit
-// distance code, whose unused twin is invalid.
+// distance code, whose unused twin is invalid, also right after a header
+// whose last lookup fetched bits that the 2-bit codes after it do not use.
 TEST(InflateTest, AnErrorLeavesTheStreamWhereTheByteInputWould) {
   const std::string tail = std::string(kNextHeader) + std::string(60, 'T');
   for (int lead = 1; lead <= 16; lead++) {
-    const std::string text = Bytes(lead, lead).substr(0, lead);
+    const std::string text = Bytes(lead, lead);
+    Stream prefix;  // empty blocks of 10 and 19 bits move the header
+    for (int i = 0; i < lead % 4; i++) prefix.Fixed(false).End();
+    if (lead & 4) prefix.Fixed(false).Text("\x90").End();
+    Stream shortTwin = ShortCodes(prefix).Text("a").Symbol(257);
+    const size_t reachShort = shortTwin.BitsUsed() + 1;
     Stream distance30 = Stream().Fixed(true).Text(text).Symbol(257);
     const size_t reach30 = distance30.BitsUsed() + 5;
     Stream symbol286 = Stream().Fixed(true).Text(text);
@@ -288,7 +294,7 @@ TEST(InflateTest, AnErrorLeavesTheStreamWhereTheByteInputWould) {
       Stream stream;
       size_t reach;
     } cases[] = {{distance30.Distance(30), reach30}, {symbol286.Symbol(286), reach286},
-                 {twin.Bits(1, 1), reachTwin}};
+                 {twin.Bits(1, 1), reachTwin}, {shortTwin.Bits(1, 1), reachShort}};
     for (const auto& c : cases) {
       Stream s = c.stream;
       s.Text(Bytes(40, 7)).End();  // good data after the fault
