@@ -25,10 +25,12 @@ struct ArchiveStream {
 };
 
 struct ExpandState {
-  // Output bytes not yet flushed; for the decoder also the history that
-  // back-references copy from. Never cleared.
+  // Output bytes of a stored entry not yet flushed. The decoder works in a
+  // buffer of its own and leaves its last bytes here as a circular window,
+  // which the next entry's back-references before its first byte copy
+  // from. Never cleared.
   uint8_t window[kWindowSize];
-  uint32_t windowPos;     // decoder's next write position in window
+  uint32_t windowPos;     // where the decoder's next byte would go in window
   uint32_t storedCount;   // bytes of a stored entry in window
   uint32_t bitBuf;        // input bits not yet used, the next one in bit 0
   uint32_t bitCount;      // valid bits in bitBuf
