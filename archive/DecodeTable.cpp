@@ -83,15 +83,14 @@ int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
         unsigned f = 1u << j;
         if (f > a + 1) {
           // Too few codes of length k to fill a j-bit table: grow it while
-          // the longer codes can fill it.
+          // the longer codes can fill it. j grows once before it meets the
+          // limit, so a table opened at the limit is one bit wider.
           f -= a + 1;
           unsigned next = k;
-          if (j < limit) {
-            while (++j < limit) {
-              f <<= 1;
-              if (f <= count[++next]) break;
-              f -= count[next];
-            }
+          while (++j < limit) {
+            f <<= 1;
+            if (f <= count[++next]) break;
+            f -= count[next];
           }
         }
         if (w < eob && w + j > eob) j = eob - w;
@@ -168,4 +167,62 @@ void FreeDecodeTable(DecodeEntry* table) {
     table = block[0].sub;
     free(block);
   }
+}
+
+namespace {
+
+FastEntry MakeFastEntry(const DecodeEntry& e, unsigned codeBits, unsigned reach) {
+  if (e.op == kOpInvalid) return kFastInvalid | reach << 5;
+  const unsigned total = codeBits + (e.op < kOpEndOfBlock ? e.op : 0);
+  if (reach < total) reach = total;
+  const FastEntry f = total | reach << 5 | codeBits << 10;
+  if (e.op == kOpLiteral) return f | kFastLiteral | (e.value & 0xFFu) << 16;
+  if (e.op == kOpEndOfBlock) return f;
+  return f | static_cast<FastEntry>(e.value) << 16;
+}
+
+bool IsLink(const DecodeEntry& e) { return e.op > kOpLiteral && e.op != kOpInvalid; }
+
+// Fills the fast entries whose low w bits are prefix from a table of width
+// |width| opened after w bits; each entry lands at every index that shares
+// the bits it decodes.
+void FillFast(FastEntry* fast, unsigned fastBits, const DecodeEntry* table, unsigned width,
+              unsigned w, unsigned prefix) {
+  const unsigned size = 1u << fastBits, stride = 1u << (w + width);
+  for (unsigned r = 0; r < (1u << width); r++) {
+    const DecodeEntry& e = table[r];
+    const unsigned index = prefix | r << w;
+    FastEntry f;
+    if (!IsLink(e)) {
+      f = MakeFastEntry(e, w + e.bits, w + width);
+    } else if (w + width + (e.op - kOpLiteral) <= fastBits) {
+      FillFast(fast, fastBits, e.sub, e.op - kOpLiteral, w + width, index);
+      continue;
+    } else {
+      f = kFastLonger;
+    }
+    for (unsigned i = index; i < size; i += stride) fast[i] = f;
+  }
+}
+
+}  // namespace
+
+void BuildFastTable(const DecodeEntry* table, unsigned width, unsigned fastBits, FastEntry* fast) {
+  if (table && width <= fastBits) {
+    FillFast(fast, fastBits, table, width, 0, 0);
+    return;
+  }
+  const FastEntry f = table ? kFastLonger : kFastInvalid;
+  for (unsigned i = 0; i < (1u << fastBits); i++) fast[i] = f;
+}
+
+FastEntry ResolveFastEntry(const DecodeEntry* table, unsigned width, uint64_t bits) {
+  unsigned w = 0;
+  const DecodeEntry* e = table + (bits & ((1u << width) - 1));
+  while (IsLink(*e)) {
+    w += e->bits;
+    width = e->op - kOpLiteral;
+    e = e->sub + ((bits >> w) & ((1u << width) - 1));
+  }
+  return MakeFastEntry(*e, w + e->bits, w + width);
 }

@@ -37,6 +37,35 @@ int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
 // Frees every block of a table built by BuildDecodeTable; null does nothing.
 void FreeDecodeTable(DecodeEntry* table);
 
+// A flat table derived from a DecodeTable for the decoder's hot loop: entry
+// i resolves, in one step, the code whose bits start with the low fastBits
+// bits of i, through every table level those bits cover.
+//   bits 0-4    total: code length plus extra-bit count (0 for the specials)
+//   bits 5-9    reach: the most bits the table lookups and the extra bits of
+//               the code ask for at once, counted from the code's first bit
+//   bits 10-14  code length
+//   bits 16-31  literal: kFastLiteral and the byte in bits 16-23; length or
+//               distance: the base; 0 for end of block and the specials
+// Specials: an invalid code (kFastInvalid, with its reach), and a code that
+// needs more bits than the index has (kFastLonger), resolved by
+// ResolveFastEntry from the DecodeTable itself.
+typedef uint32_t FastEntry;
+const FastEntry kFastLiteral = 0x80000000u;
+const FastEntry kFastInvalid = 0;
+const FastEntry kFastLonger = 1u << 10;
+
+inline uint32_t FastTotal(FastEntry e) { return e & 31; }
+inline uint32_t FastReach(FastEntry e) { return (e >> 5) & 31; }
+inline uint32_t FastCodeBits(FastEntry e) { return (e >> 10) & 31; }
+
+// Fills fast (2^fastBits entries) from a table of first-level width
+// |width|; a null table gives invalid entries that ask for no bits.
+void BuildFastTable(const DecodeEntry* table, unsigned width, unsigned fastBits, FastEntry* fast);
+
+// The fast entry of the code that starts at bit 0 of |bits|, which must
+// hold every bit its lookups ask for (at most 16).
+FastEntry ResolveFastEntry(const DecodeEntry* table, unsigned width, uint64_t bits);
+
 // The allocator the tables are built with: malloc, unless a test swaps in
 // one that runs out. Blocks are released with free().
 extern void* (*AllocateTableBlock)(uint32_t bytes);

@@ -130,12 +130,12 @@ bool CpuHasClmul() {
 }
 #endif
 
-// Writes count window bytes to the entry's file; true when all were written
-// or the shortfall was a broken pipe.
-bool WriteWindow(uint32_t count) {
+// Writes count bytes to the entry's file; true when all were written or the
+// shortfall was a broken pipe.
+bool WriteBytes(const uint8_t* bytes, uint32_t count) {
   if (!Expansion.output || count == 0) return true;
   bool brokenPipe = false;
-  size_t written = Expansion.output->Write(Expansion.window, count, &brokenPipe);
+  size_t written = Expansion.output->Write(bytes, count, &brokenPipe);
   return written == count || brokenPipe;
 }
 
@@ -160,9 +160,9 @@ uint32_t CrcUpdate(const uint8_t* data, uint32_t length) {
   return c ^ 0xFFFFFFFFu;
 }
 
-int FlushWindow(uint32_t count) {
-  CrcUpdate(Expansion.window, count);
-  if (!WriteWindow(count)) Expansion.shortWrites++;
+int FlushWindow(const uint8_t* bytes, uint32_t count) {
+  CrcUpdate(bytes, count);
+  if (!WriteBytes(bytes, count)) Expansion.shortWrites++;
   Expansion.bytesWritten += count;
   return 0;
 }
@@ -170,7 +170,7 @@ int FlushWindow(uint32_t count) {
 bool FlushStored() {
   uint32_t count = Expansion.storedCount;
   CrcUpdate(Expansion.window, count);
-  bool fellShort = !WriteWindow(count);
+  bool fellShort = !WriteBytes(Expansion.window, count);
   Expansion.bytesWritten += count;
   Expansion.storedCount = 0;
   return fellShort;
@@ -198,6 +198,23 @@ int RefillArchive() {
     return -1;
   }
   return *a.next++;
+}
+
+uint32_t TakeArchiveBytes(uint8_t* to, uint32_t count) {
+  ArchiveStream& a = Expansion.archive;
+  uint32_t taken = 0;
+  while (taken < count) {
+    if (a.next == a.end) {
+      if (RefillArchive() < 0) break;
+      a.next--;  // the refill handed out the first byte; take it with the rest
+    }
+    uint32_t n = static_cast<uint32_t>(a.end - a.next);
+    if (n > count - taken) n = count - taken;
+    if (to) memcpy(to + taken, a.next, n);
+    a.next += n;
+    taken += n;
+  }
+  return taken;
 }
 
 void GiveBackWholeBytes() {

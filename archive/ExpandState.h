@@ -25,10 +25,12 @@ struct ArchiveStream {
 };
 
 struct ExpandState {
-  // Output bytes not yet flushed; for the decoder also the history that
-  // back-references copy from. Never cleared.
+  // Output bytes of a stored entry not yet flushed. The decoder works in a
+  // buffer of its own and leaves its last bytes here as a circular window,
+  // which the next entry's back-references before its first byte copy
+  // from. Never cleared.
   uint8_t window[kWindowSize];
-  uint32_t windowPos;     // decoder's next write position in window
+  uint32_t windowPos;     // where the decoder's next byte would go in window
   uint32_t storedCount;   // bytes of a stored entry in window
   uint32_t bitBuf;        // input bits not yet used, the next one in bit 0
   uint32_t bitCount;      // valid bits in bitBuf
@@ -55,9 +57,10 @@ void AttachArchive(File* file);
 // carries over from call to call.
 uint32_t CrcUpdate(const uint8_t* data, uint32_t length);
 
-// The decoder's flush of the first |count| window bytes: CRC, write, count.
-// A short write is counted in shortWrites. Returns 0.
-int FlushWindow(uint32_t count);
+// The decoder's flush of |count| output bytes at |bytes| (a full window or
+// the end of the entry): CRC, write, count. A short write is counted in
+// shortWrites. Returns 0.
+int FlushWindow(const uint8_t* bytes, uint32_t count);
 
 // The stored path's flush of storedCount window bytes. Returns true when the
 // write fell short for another reason than a broken pipe.
@@ -65,6 +68,11 @@ bool FlushStored();
 
 // Refills the archive buffer and returns the next byte, or -1 at the end.
 int RefillArchive();
+
+// Takes up to count bytes from the archive stream into |to|, or drops them
+// when |to| is null, straight from the buffer as many at a time as it holds.
+// Returns the count taken: fewer only at the end of the archive.
+uint32_t TakeArchiveBytes(uint8_t* to, uint32_t count);
 
 // The next archive byte 0..255, or -1 at the end of the archive stream.
 inline int NextByte() {

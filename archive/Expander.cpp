@@ -103,27 +103,12 @@ bool CopyStored(Platform& platform, uint32_t count) {
   ExpandState& s = Expansion;
   bool fellShort = false;
   while (count > 0) {
-    ArchiveStream& a = s.archive;
-    uint32_t room = kWindowSize - s.storedCount;
-    if (a.next == a.end) {
-      int c = RefillArchive();
-      if (c < 0) {
-        uint32_t n = count < room ? count : room;
-        memset(s.window + s.storedCount, 0xFF, n);
-        s.storedCount += n;
-        count -= n;
-      } else {
-        a.next--;
-      }
-    } else {
-      uint32_t n = static_cast<uint32_t>(a.end - a.next);
-      if (n > count) n = count;
-      if (n > room) n = room;
-      memcpy(s.window + s.storedCount, a.next, n);
-      a.next += n;
-      s.storedCount += n;
-      count -= n;
-    }
+    uint32_t n = kWindowSize - s.storedCount;
+    if (n > count) n = count;
+    uint32_t taken = TakeArchiveBytes(s.window + s.storedCount, n);
+    memset(s.window + s.storedCount + taken, 0xFF, n - taken);
+    s.storedCount += n;
+    count -= n;
     if (s.storedCount == kWindowSize) fellShort = FlushStoredAndReport(platform, fellShort);
   }
   if (s.storedCount != 0) fellShort = FlushStoredAndReport(platform, fellShort);
@@ -131,20 +116,7 @@ bool CopyStored(Platform& platform, uint32_t count) {
 }
 
 // Reads and drops up to count archive bytes, stopping at the end.
-void SkipBytes(uint32_t count) {
-  ArchiveStream& a = Expansion.archive;
-  while (count > 0) {
-    if (a.next == a.end) {
-      if (RefillArchive() < 0) return;
-      count--;
-      continue;
-    }
-    uint32_t n = static_cast<uint32_t>(a.end - a.next);
-    if (n > count) n = count;
-    a.next += n;
-    count -= n;
-  }
-}
+void SkipBytes(uint32_t count) { TakeArchiveBytes(nullptr, count); }
 
 // Gives the file the header's MS-DOS time stamp; false when it cannot be set.
 bool RestoreTimeStamp(Platform& platform) {

@@ -32,256 +32,307 @@ const uint16_t BitMask[17] = {0,    1,    3,    7,     15,    31,    63,    127,
 const unsigned LiteralLookupBits = 9;
 const unsigned DistanceLookupBits = 6;
 
-// The fixed-code tables, built by the first fixed block of an entry and
-// released after the entry.
-struct {
-  DecodeEntry* literals;
-  unsigned literalBits;
-  DecodeEntry* distances;
-  unsigned distanceBits;
-} FixedTables;
-
 // Code lengths of a dynamic block: first the 19 code-length code lengths,
 // then the literal/length and distance code lengths.
 unsigned LengthList[288 + 32];
 unsigned FixedLengths[288];
 
-// The slow half of the bit input: refills the archive buffer; past the end
-// it makes up a zero byte and counts it.
-uint32_t FetchByteSlow() {
-  int c = RefillArchive();
-  if (c < 0) {
-    Expansion.bytesPastEnd++;
-    return 0;
-  }
-  return static_cast<uint32_t>(c);
+// ---- Output. The decoder writes into a linear buffer: the window's history
+// in front of the bytes being decoded, so back-references never wrap.
+// Windows are flushed as they fill, exactly as the circular window would be;
+// the buffer moves back to its front only every kRounds windows. On every
+// return the bytes go back into Expansion.window as the circular window
+// would hold them, so the next entry's back-references see them there.
+
+const uint32_t kRounds = 2;
+// Room after the last window for a match that starts just before its end,
+// with the overrun of copies in 16-byte steps.
+const uint32_t kOutputSlack = 512;
+uint8_t Linear[kWindowSize * (1 + kRounds) + kOutputSlack];
+uint8_t* const kLinearLast = Linear + kWindowSize * kRounds;  // start of the last window
+
+struct {
+  uint8_t* base;             // first byte of the window being filled
+  uint8_t* next;             // next write position
+  const uint8_t* lowWater;  // a match from below here needs the old window loaded
+} Out;
+
+void StartOutput() {
+  Out.base = Out.next = Linear + kWindowSize;
+  Out.lowWater = Out.base;
 }
 
-// Copies a match that neither wraps nor crosses the window's end. A
-// distance shorter than the length repeats the bytes just written, so copies
-// go forward, in steps no longer than the distance.
-// Copies len (at least 3) bytes between regions that do not overlap.
-inline void CopyApart(uint8_t* to, const uint8_t* from, uint32_t len) {
-  if (len >= 8) {
-    uint8_t* const end = to + len;
-    do {
-      memcpy(to, from, 8);
-      to += 8;
-      from += 8;
-    } while (to + 8 <= end);
-    // The last 8 bytes again, overlapping what is done.
-    uint32_t tail = static_cast<uint32_t>(end - to);
-    memcpy(end - 8, from + tail - 8, 8);
-  } else if (len >= 4) {
-    uint32_t head, tail;
-    memcpy(&head, from, 4);
-    memcpy(&tail, from + len - 4, 4);
-    memcpy(to, &head, 4);
-    memcpy(to + len - 4, &tail, 4);
-  } else {
-    to[0] = from[0];
-    to[1] = from[1];
-    to[2] = from[2];
-  }
+// A back-reference reaches before the entry's first byte: it copies what the
+// window holds there, the previous entry's bytes or zeros at start.
+void LoadHistory() {
+  memcpy(Linear, Expansion.window, kWindowSize);
+  Out.lowWater = Linear;
 }
 
-inline void CopyMatch(uint8_t* to, uint32_t distance, uint32_t len) {
-  const uint8_t* from = to - distance;
-  if (distance >= len) {
-    CopyApart(to, from, len);
-  } else if (distance == 1) {
-    memset(to, *from, len);
-  } else if (len <= 16) {
-    for (uint32_t i = 0; i < len; i++) to[i] = from[i];
-  } else {
-    // The output repeats with period distance: each copy takes everything
-    // written since from, which doubles what the next copy can take.
-    while (len > 0) {
-      uint32_t n = static_cast<uint32_t>(to - from);
-      if (n > len) n = len;
-      memcpy(to, from, n);
-      to += n;
-      len -= n;
-    }
+// The window is full: hand it on, and move the last window's worth of bytes
+// back to the front when no room is left for the next one.
+void FlushFullWindow() {
+  FlushWindow(Out.base, kWindowSize);
+  Out.base += kWindowSize;
+  if (Out.base > kLinearLast) {
+    uint8_t* history = Out.base - kWindowSize;
+    const size_t keep = static_cast<size_t>(Out.next - history);
+    memmove(Linear, history, keep);
+    Out.base = Linear + kWindowSize;
+    Out.next = Linear + keep;
+    Out.lowWater = Linear;
   }
 }
 
-// Copies a match in chunks that stop at the window's end, wrapping the source
-// and flushing as the window fills. src and pos are window positions.
-void CopyWrappingMatch(uint32_t src, uint32_t len, uint32_t& pos) {
-  uint8_t* const window = Expansion.window;
-  do {
-    src &= kWindowSize - 1;
-    uint32_t chunk = kWindowSize - (src > pos ? src : pos);
-    if (chunk > len) chunk = len;
-    len -= chunk;
-    if (pos - src >= chunk) {
-      // No repeating overlap; a source ahead of the destination may still
-      // overlap it, which memmove copies as a forward copy would.
-      memmove(window + pos, window + src, chunk);
-    } else {
-      for (uint32_t i = 0; i < chunk; i++) window[pos + i] = window[src + i];
-    }
-    pos += chunk;
-    src += chunk;
-    if (pos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      pos = 0;
-    }
-  } while (len != 0);
+// Leaves the circular window and windowPos as the written design's decoder
+// would: this window's bytes from 0, the previous window's after them.
+void StoreWindow() {
+  const uint32_t pos = static_cast<uint32_t>(Out.next - Out.base);
+  memcpy(Expansion.window, Out.base, pos);
+  const uint8_t* from = Out.base - (kWindowSize - pos);
+  const uint32_t skip = from < Out.lowWater ? static_cast<uint32_t>(Out.lowWater - from) : 0;
+  memcpy(Expansion.window + pos + skip, from + skip, kWindowSize - pos - skip);
+  Expansion.windowPos = pos;
 }
 
-// The bit input of the hot loop, held in locals. Bits of b above k are
-// either zero or the stream's next bits, so a wide load can be or-ed in
-// again. The count of bytes taken from the stream, and k, stay exactly as a
-// byte-at-a-time input that fetches only while it has fewer bits than
-// wanted would leave them.
-struct BitReader {
-  uintptr_t b;
-  uint32_t k;
-  const uint8_t* in;
-  const uint8_t* inEnd;
-  uint32_t pastEnd;
-};
+// ---- Bit input of the hot loop. A machine word of bits, topped up once per
+// symbol (twice on 32-bit) with one wide load. The written design fetches a
+// byte only when a lookup asks for more bits than it holds; |ahead| follows
+// how far beyond the bits used its fetches reach, so that on the way out
+// the bytes fetched beyond that go back and the stream stands where the
+// byte-at-a-time input would have left it.
 
-// Bytes of archive buffer a symbol may take, with the widest load's reach:
-// with this many left, the fast input needs no bounds checks.
+typedef uintptr_t BitWord;
+const uint32_t kWordBits = sizeof(BitWord) * 8;
+const uint32_t kFastLiteralBits = 11;
+const uint32_t kFastDistanceBits = 8;
+
+// Archive bytes a symbol's wide loads may touch: with this many left the
+// hot loop needs no bounds checks.
 const ptrdiff_t kFastInputMargin = 16;
 
+struct BitReader {
+  BitWord bits;     // bits not used yet, the next in bit 0; above count zero
+                    // or the stream's next bits
+  uint32_t count;   // valid bits in bits
+  uint32_t ahead;   // bits the design's fetches reach beyond the bits used
+  const uint8_t* in;
+  const uint8_t* inEnd;
+  uint32_t pastEnd;  // zero bytes made up after the end of the archive
+};
+
+BitReader TakeOverBits() {
+  const ExpandState& s = Expansion;
+  return {s.bitBuf, s.bitCount, s.bitCount, s.archive.next, s.archive.end, s.bytesPastEnd};
+}
+
+// Hands the input back to the byte-at-a-time bit input of the block headers.
+void HandBackBits(const BitReader& r) {
+  ExpandState& s = Expansion;
+  const uint32_t giveBack = (r.count - r.ahead) / 8;
+  const uint32_t made = r.pastEnd < giveBack ? r.pastEnd : giveBack;
+  s.bytesPastEnd = r.pastEnd - made;
+  s.archive.next = r.in - (giveBack - made);
+  s.bitCount = r.count - 8 * giveBack;
+  s.bitBuf = static_cast<uint32_t>(r.bits) & static_cast<uint32_t>((uint64_t{1} << s.bitCount) - 1);
+}
+
+inline BitWord LoadWord(const uint8_t* p) {
+  BitWord w;
+  memcpy(&w, p, sizeof w);  // little-endian
+  return w;
+}
+
+// The slow half of the input: the next byte across a refill of the archive
+// buffer, or a made-up zero past the end.
+BitWord FetchByteSlow(BitReader& r) {
+  if (r.in < r.inEnd) return *r.in++;
+  Expansion.archive.next = r.in;
+  const int c = RefillArchive();
+  r.in = Expansion.archive.next;
+  r.inEnd = Expansion.archive.end;
+  if (c >= 0) return static_cast<BitWord>(c);
+  r.pastEnd++;
+  return 0;
+}
+
+// Tops the word up to at least kWordBits - 8 bits.
 template <bool kFast>
-inline void Need(BitReader& r, uint32_t n) {
+inline void Refill(BitReader& r) {
   if (kFast) {
-    if (r.k < n) {
-      uintptr_t x;
-      memcpy(&x, r.in, sizeof x);  // little-endian
-      r.b |= x << r.k;
-      uint32_t bytes = (n - r.k + 7) >> 3;
-      r.in += bytes;
-      r.k += 8 * bytes;
-    }
+    r.bits |= LoadWord(r.in) << r.count;
+    r.in += (kWordBits - 1 - r.count) >> 3;
+    r.count |= kWordBits - 8;
   } else {
-    while (r.k < n) {
-      uintptr_t byte;
-      if (r.in < r.inEnd) {
-        byte = *r.in++;
-      } else {
-        Expansion.archive.next = r.in;
-        byte = FetchByteSlow();
-        r.in = Expansion.archive.next;
-        r.inEnd = Expansion.archive.end;
-        r.pastEnd = Expansion.bytesPastEnd;
-      }
-      r.b |= byte << r.k;
-      r.k += 8;
+    while (r.count <= kWordBits - 8) {
+      r.bits |= FetchByteSlow(r) << r.count;
+      r.count += 8;
     }
   }
 }
 
-inline void Dump(BitReader& r, uint32_t n) {
-  r.b >>= n;
-  r.k -= n;
+inline void Consume(BitReader& r, uint32_t n) {
+  r.bits >>= n;
+  r.count -= n;
 }
 
-// Looks up one code in a table and its sub-tables; null for an invalid code.
-template <bool kFast>
-inline const DecodeEntry* Lookup(BitReader& r, const DecodeEntry* table, uint32_t width) {
-  Need<kFast>(r, width);
-  const DecodeEntry* e = table + (r.b & BitMask[width]);
-  while (e->op > kOpLiteral) {
-    if (e->op == kOpInvalid) return nullptr;
-    Dump(r, e->bits);
-    uint32_t j = e->op - kOpLiteral;
-    Need<kFast>(r, j);
-    e = e->sub + (r.b & BitMask[j]);
-  }
-  Dump(r, e->bits);
-  return e;
+// A code's lookups and extra bits as the design asks for them: its reach,
+// then the bits it uses.
+inline void Account(BitReader& r, FastEntry e) {
+  const uint32_t reach = FastReach(e);
+  r.ahead = (r.ahead > reach ? r.ahead : reach) - FastTotal(e);
 }
+
+inline BitWord LowBits(BitWord bits, uint32_t n) { return bits & ((BitWord{1} << n) - 1); }
+
+// Copies a back-reference of len (3 to 258) bytes, distance 1 to 32768,
+// within the linear buffer. Copies in 16- or 8-byte steps may write up to 15
+// bytes past the end, into bytes not decoded yet.
+inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t len) {
+  const uint8_t* src = out - distance;
+  uint8_t* const end = out + len;
+  if (distance >= 16) {
+    do {
+      memcpy(out, src, 16);
+      out += 16;
+      src += 16;
+    } while (out < end);
+  } else if (distance >= 8) {
+    do {
+      memcpy(out, src, 8);
+      out += 8;
+      src += 8;
+    } while (out < end);
+  } else if (distance == 1) {
+    const BitWord run = static_cast<BitWord>(*src) * (~BitWord{0} / 255);
+    do {
+      memcpy(out, &run, sizeof run);
+      out += sizeof run;
+    } while (out < end);
+  } else {
+    // A distance shorter than a step repeats the bytes just written.
+    do *out++ = *src++;
+    while (out < end);
+  }
+  return end;
+}
+
+// One code of the literal/length or distance alphabet, ready for the loop.
+struct Code {
+  const DecodeEntry* table;
+  unsigned width;
+  const FastEntry* fast;
+};
 
 enum SymbolResult { kNextSymbol, kEndOfBlock, kBadSymbol };
 
-// Decodes one literal, match or end of block into the window.
+// Decodes symbols into the output until the end of the block or a bad code.
+// The fast kind runs while the archive buffer holds a symbol's widest reads;
+// the other decodes one symbol with bounds checks and the made-up bytes
+// past the end of the archive.
 template <bool kFast>
-inline SymbolResult DecodeSymbol(BitReader& r, uint32_t& pos, const DecodeEntry* lt,
-                                 const DecodeEntry* dt, uint32_t lw, uint32_t dw) {
-  uint8_t* const window = Expansion.window;
-  const DecodeEntry* e = Lookup<kFast>(r, lt, lw);
-  if (!e) return kBadSymbol;
-  while (e->op == kOpLiteral) {
-    window[pos++] = static_cast<uint8_t>(e->value);
-    if (pos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      pos = 0;
-      return kNextSymbol;
+SymbolResult DecodeSymbols(BitReader& reader, const Code& lit, const Code& dist) {
+  // Locals, so that the byte stores into the output cannot make the
+  // compiler reload them from memory.
+  BitReader r = reader;
+  const FastEntry* const lt = lit.fast;
+  const FastEntry* const dt = dist.fast;
+  const DecodeEntry* const litTable = lit.table;
+  const DecodeEntry* const distTable = dist.table;
+  const unsigned litWidth = lit.width, distWidth = dist.width;
+  const BitWord litMask = (1u << kFastLiteralBits) - 1;
+  const BitWord distMask = (1u << kFastDistanceBits) - 1;
+  const uint8_t* const fastEnd = r.inEnd - kFastInputMargin;
+  uint8_t* out = Out.next;
+  uint8_t* flushAt = Out.base + kWindowSize;
+  SymbolResult result = kNextSymbol;
+  do {
+    // A cut-off stream: bits of made-up bytes have been used.
+    if (!kFast && r.count < 8 * r.pastEnd) {
+      result = kBadSymbol;
+      break;
     }
-    // Literals come in runs: go on while the input needs no bounds checks.
-    if (!kFast || r.inEnd - r.in < kFastInputMargin) return kNextSymbol;
-    e = Lookup<kFast>(r, lt, lw);
-    if (!e) return kBadSymbol;
-  }
-  if (e->op == kOpEndOfBlock) return kEndOfBlock;
-
-  uint32_t extra = e->op;
-  Need<kFast>(r, extra);
-  uint32_t len = e->value + static_cast<uint32_t>(r.b & BitMask[extra]);
-  Dump(r, extra);
-
-  if (!dt) return kBadSymbol;  // a block without distance codes has no matches
-  const DecodeEntry* d = Lookup<kFast>(r, dt, dw);
-  if (!d) return kBadSymbol;
-  extra = d->op;
-  Need<kFast>(r, extra);
-  // Reaching before the entry's first byte copies whatever the window holds
-  // there; the window is circular.
-  uint32_t distance = d->value + static_cast<uint32_t>(r.b & BitMask[extra]);
-  Dump(r, extra);
-  uint32_t src = (pos - distance) & (kWindowSize - 1);
-  if (len <= kWindowSize - pos && len <= kWindowSize - src) {
-    // Neither source nor destination crosses the window's end.
-    if (src < pos) {
-      CopyMatch(window + pos, distance, len);
-    } else if (src >= pos + len) {
-      CopyApart(window + pos, window + src, len);  // wrapped to the far end
+    Refill<kFast>(r);
+    FastEntry e = lt[r.bits & litMask];
+    if (e == kFastLonger) e = ResolveFastEntry(litTable, litWidth, r.bits);
+    if (e & kFastLiteral) {
+      Account(r, e);
+      Consume(r, FastTotal(e));
+      *out++ = static_cast<uint8_t>(e >> 16);
     } else {
-      memmove(window + pos, window + src, len);  // source ahead, overlapping
+      const uint32_t base = e >> 16;
+      if (base == 0) {  // end of block or invalid code
+        Account(r, e);
+        Consume(r, FastTotal(e));
+        result = FastTotal(e) ? kEndOfBlock : kBadSymbol;
+        break;
+      }
+      Account(r, e);
+      const uint32_t len = base + static_cast<uint32_t>(LowBits(r.bits, FastTotal(e)) >> FastCodeBits(e));
+      Consume(r, FastTotal(e));
+
+      if (kWordBits < 64) Refill<kFast>(r);
+      FastEntry d = dt[r.bits & distMask];
+      if (d == kFastLonger) d = ResolveFastEntry(distTable, distWidth, r.bits);
+      Account(r, d);
+      if ((d >> 16) == 0) {  // invalid code, or no distance code at all
+        result = kBadSymbol;
+        break;
+      }
+      uint32_t distance;
+      if (kWordBits < 64 && FastTotal(d) > r.count) {
+        // 32 bits hold the code but not always all 13 extra bits too.
+        Consume(r, FastCodeBits(d));
+        Refill<kFast>(r);
+        const uint32_t extra = FastTotal(d) - FastCodeBits(d);
+        distance = (d >> 16) + static_cast<uint32_t>(LowBits(r.bits, extra));
+        Consume(r, extra);
+      } else {
+        distance = (d >> 16) + static_cast<uint32_t>(LowBits(r.bits, FastTotal(d)) >> FastCodeBits(d));
+        Consume(r, FastTotal(d));
+      }
+      if (out - distance < Out.lowWater) LoadHistory();
+      out = CopyMatch(out, distance, len);
     }
-    pos += len;
-    if (pos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      pos = 0;
+    if (out >= flushAt) {
+      Out.next = out;
+      FlushFullWindow();
+      out = Out.next;
+      flushAt = Out.base + kWindowSize;
     }
-  } else {
-    CopyWrappingMatch(src, len, pos);
-  }
-  return kNextSymbol;
+  } while (kFast && r.in < fastEnd);
+  Out.next = out;
+  reader = r;
+  return result;
 }
 
 // The literal/length and distance codes of one block, until its end-of-block
 // code: the hot loop of the decoder.
-int DecodeCodes(const DecodeEntry* lt, const DecodeEntry* dt, unsigned lw, unsigned dw) {
-  ExpandState& s = Expansion;
-  BitReader r = {s.bitBuf, s.bitCount, s.archive.next, s.archive.end, s.bytesPastEnd};
-  uint32_t pos = s.windowPos;
+int DecodeCodes(const Code& lit, const Code& dist) {
+  BitReader r = TakeOverBits();
   SymbolResult result;
-  for (;;) {
-    if (r.inEnd - r.in >= kFastInputMargin) {
-      result = DecodeSymbol<true>(r, pos, lt, dt, lw, dw);
-    } else {
-      // A cut-off stream: bits of made-up bytes have been used.
-      if (r.pastEnd && r.k < 8 * r.pastEnd) {
-        result = kBadSymbol;
-        break;
-      }
-      result = DecodeSymbol<false>(r, pos, lt, dt, lw, dw);
-    }
-    if (result != kNextSymbol) break;
-  }
-  s.bitCount = r.k;
-  s.bitBuf = static_cast<uint32_t>(r.b) & ((1u << r.k) - 1);
-  s.windowPos = pos;
-  s.archive.next = r.in;
+  do {
+    if (r.inEnd - r.in > kFastInputMargin) result = DecodeSymbols<true>(r, lit, dist);
+    else result = DecodeSymbols<false>(r, lit, dist);
+  } while (result == kNextSymbol);
+  HandBackBits(r);
   return result == kBadSymbol ? 1 : 0;
 }
+
+// The fixed-code tables, built by the first fixed block of an entry and
+// released after the entry, with their flat tables.
+struct {
+  DecodeEntry* literals;
+  unsigned literalBits;
+  DecodeEntry* distances;
+  unsigned distanceBits;
+  FastEntry fastLiterals[1u << kFastLiteralBits];
+  FastEntry fastDistances[1u << kFastDistanceBits];
+} FixedTables;
+
+// The flat tables of the current dynamic block.
+FastEntry FastLiterals[1u << kFastLiteralBits];
+FastEntry FastDistances[1u << kFastDistanceBits];
 
 int StoredBlock() {
   ExpandState& s = Expansion;
@@ -295,25 +346,15 @@ int StoredBlock() {
   if (RanPastEnd()) return 1;
 
   // The bit buffer is empty now, so the bytes come straight from the
-  // archive buffer, as many at a time as both buffers allow.
+  // archive buffer.
   while (len > 0) {
-    ArchiveStream& a = s.archive;
-    if (a.next == a.end) {
-      int c = RefillArchive();
-      if (c < 0) return 1;  // stream cut off inside the block
-      a.next--;
-    }
-    uint32_t n = static_cast<uint32_t>(a.end - a.next);
+    uint32_t n = static_cast<uint32_t>(Out.base + kWindowSize - Out.next);
     if (n > len) n = len;
-    if (n > kWindowSize - s.windowPos) n = kWindowSize - s.windowPos;
-    memcpy(s.window + s.windowPos, a.next, n);
-    a.next += n;
-    s.windowPos += n;
+    const uint32_t taken = TakeArchiveBytes(Out.next, n);
+    Out.next += taken;
+    if (taken < n) return 1;  // stream cut off inside the block
     len -= n;
-    if (s.windowPos == kWindowSize) {
-      FlushWindow(kWindowSize);
-      s.windowPos = 0;
-    }
+    if (Out.next == Out.base + kWindowSize) FlushFullWindow();
   }
   return 0;
 }
@@ -347,9 +388,12 @@ int FixedBlock() {
     FixedTables.literalBits = literalBits;
     FixedTables.distances = distances;
     FixedTables.distanceBits = distanceBits;
+    BuildFastTable(literals, literalBits, kFastLiteralBits, FixedTables.fastLiterals);
+    BuildFastTable(distances, distanceBits, kFastDistanceBits, FixedTables.fastDistances);
   }
-  return DecodeCodes(FixedTables.literals, FixedTables.distances, FixedTables.literalBits,
-                     FixedTables.distanceBits) != 0;
+  const Code lit = {FixedTables.literals, FixedTables.literalBits, FixedTables.fastLiterals};
+  const Code dist = {FixedTables.distances, FixedTables.distanceBits, FixedTables.fastDistances};
+  return DecodeCodes(lit, dist);
 }
 
 int DynamicBlock() {
@@ -440,10 +484,12 @@ int DynamicBlock() {
     FreeDecodeTable(distances);
     return 1;
   }
-  r = DecodeCodes(literals, distances, literalBits, distanceBits);
+  BuildFastTable(literals, literalBits, kFastLiteralBits, FastLiterals);
+  BuildFastTable(distances, distanceBits, kFastDistanceBits, FastDistances);
+  r = DecodeCodes({literals, literalBits, FastLiterals}, {distances, distanceBits, FastDistances});
   FreeDecodeTable(literals);
   FreeDecodeTable(distances);
-  return r != 0;
+  return r;
 }
 
 int DecodeBlock(int* last) {
@@ -471,15 +517,17 @@ int Inflate() {
   s.bitBuf = 0;
   s.bitCount = 0;
   s.bytesPastEnd = 0;
-  int last;
-  do {
-    int r = DecodeBlock(&last);
-    if (r != 0) return r;
-  } while (!last);
-  if (RanPastEnd()) return 1;
-  FlushWindow(s.windowPos);
-  GiveBackWholeBytes();
-  return 0;
+  StartOutput();
+  int r, last;
+  do r = DecodeBlock(&last);
+  while (r == 0 && !last);
+  if (r == 0 && RanPastEnd()) r = 1;
+  if (r == 0) {
+    FlushWindow(Out.base, static_cast<uint32_t>(Out.next - Out.base));
+    GiveBackWholeBytes();
+  }
+  StoreWindow();
+  return r;
 }
 
 int ReleaseFixedTables() {

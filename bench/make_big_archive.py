@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""Writes an archive of about 100 MiB with a few large entries, for measuring
-tesmo-unzip's peak memory.
+"""Writes an archive for the whole-archive benchmark.
 
-  make_big_archive.py OUTPUT.zip
+  make_big_archive.py OUTPUT.zip [mixed|text|binary]
+
+mixed (the default): about 190 MiB in a few large entries, text, drawing
+records and random bytes, one of them stored; also used for tesmo-unzip's
+peak memory. text: 400 help pages of 256 KiB. binary: 250 drawing files of
+400 KiB with a picture in each.
 """
 
 import random
@@ -30,14 +34,34 @@ def records(size, rng):
     return bytes(out[:size])
 
 
+def prose(size, rng):
+    words = [b"the", b"of", b"and", b"to", b"a", b"in", b"drawing", b"layer", b"line",
+             b"circle", b"sheet", b"scale", b"plot", b"block", b"lesson", b"command", b"point",
+             b"hatching", b"select", b"dimension", b"window", b"tutorial", b"arc", b"text"]
+    out = bytearray()
+    while len(out) < size:
+        out += b" ".join(rng.choice(words) for _ in range(rng.randrange(4, 20)))
+        out += b".\n" if rng.randrange(5) else b".\n\n<p>"
+    return bytes(out[:size])
+
+
 def main():
     rng = random.Random(7)
-    entries = [
-        ("Lessons.txt", text(80 * MIB, rng), zipfile.ZIP_DEFLATED),
-        ("Drawings.qdr", records(24 * MIB, rng), zipfile.ZIP_DEFLATED),
-        ("Pictures.bin", rng.randbytes(70 * MIB), zipfile.ZIP_STORED),
-        ("Sounds.bin", rng.randbytes(12 * MIB), zipfile.ZIP_DEFLATED),
-    ]
+    kind = sys.argv[2] if len(sys.argv) > 2 else "mixed"
+    if kind == "text":
+        entries = [("Page%03d.htm" % i, prose(256 * 1024, rng), zipfile.ZIP_DEFLATED)
+                   for i in range(400)]
+    elif kind == "binary":
+        entries = [("Drawing%03d.qdr" % i,
+                    records(350 * 1024, rng) + rng.randbytes(50 * 1024), zipfile.ZIP_DEFLATED)
+                   for i in range(250)]
+    else:
+        entries = [
+            ("Lessons.txt", text(80 * MIB, rng), zipfile.ZIP_DEFLATED),
+            ("Drawings.qdr", records(24 * MIB, rng), zipfile.ZIP_DEFLATED),
+            ("Pictures.bin", rng.randbytes(70 * MIB), zipfile.ZIP_STORED),
+            ("Sounds.bin", rng.randbytes(12 * MIB), zipfile.ZIP_DEFLATED),
+        ]
     with zipfile.ZipFile(sys.argv[1], "w") as z:
         for name, data, method in entries:
             info = zipfile.ZipInfo(name, (2014, 5, 3, 10, 20, 30))

@@ -56,23 +56,11 @@ std::string Compress(const std::string& data, int level, int strategy = Z_DEFAUL
   return out;
 }
 
-void ExpectSame(const std::string& stream, const std::string& data, const std::string& what,
-                size_t chunk = 1 << 20) {
-  Decoded d = Decode(stream, chunk);
-  ASSERT_EQ(0, d.status) << what;
-  ASSERT_TRUE(d.out == data) << what << ": output differs";
-  ASSERT_EQ(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())),
-            d.crc)
-      << what;
-  ASSERT_EQ(data.size(), d.counted) << what;
-  ASSERT_EQ(kNextHeader, d.rest) << what << ": stream position";
-}
-
 TEST(DifferentialTest, EveryLevelAndStrategy) {
   for (const std::string& data : kShapes)
     for (int level = 0; level <= 9; level++)
       for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED})
-        ExpectSame(Compress(data, level, strategy), data,
+        ExpectDecodes(Compress(data, level, strategy), data,
                    std::to_string(data.size()) + " bytes, level " + std::to_string(level) +
                        ", strategy " + std::to_string(strategy));
 }
@@ -84,11 +72,11 @@ TEST(DifferentialTest, FlushesAndRefills) {
     const std::string what = std::to_string(data.size()) + " bytes";
     for (int flush : {Z_FULL_FLUSH, Z_SYNC_FLUSH, Z_PARTIAL_FLUSH})
       for (size_t every : {size_t{1000}, size_t{32768}})
-        ExpectSame(Compress(data, 6, Z_DEFAULT_STRATEGY, flush, every), data,
+        ExpectDecodes(Compress(data, 6, Z_DEFAULT_STRATEGY, flush, every), data,
                    what + ", flush " + std::to_string(flush));
     for (size_t chunk : {size_t{1}, size_t{4093}})
       if (chunk > 1 || data.size() < 100000)
-        ExpectSame(Compress(data, 6), data, what + ", refill " + std::to_string(chunk), chunk);
+        ExpectDecodes(Compress(data, 6), data, what + ", refill " + std::to_string(chunk), chunk);
   }
 }
 

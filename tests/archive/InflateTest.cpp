@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "archive/DecodeTable.h"
 #include "tests/archive/StreamKit.h"
@@ -38,39 +39,74 @@ TEST(CrcTest, FoldingAndTablesAgreeWithTheBitwiseCrc) {
   }
 }
 
-// A table's first level is as wide as asked, but no narrower than the
-// shortest code and no wider than the longest, and cut so that the
-// end-of-block code ends at its last bit: its lookup then never fetches
-// bits beyond the code, which after the last block may be bits of nothing.
-TEST(DecodeTableTest, FirstLevelWidth) {
-  const struct {
-    std::vector<int> lengths;
-    unsigned wanted, built;
-  } cases[] = {
-      {FixedLiteralLengths(), 7, 7},
-      {FixedLiteralLengths(), 9, 7},      // the end-of-block code has 7 bits
-      {std::vector<int>(256, 8), 7, 8},   // no end of block: the shortest code
-      {std::vector<int>(256, 8), 12, 8},  // the longest code
-  };
-  uint16_t bases[31] = {}, extras[31] = {};
-  for (const auto& c : cases) {
-    std::vector<unsigned> lengths(c.lengths.begin(), c.lengths.end());
-    DecodeEntry* table;
-    unsigned width = c.wanted;
-    EXPECT_EQ(0, BuildDecodeTable(lengths.data(), static_cast<unsigned>(lengths.size()), 257,
-                                  bases, extras, &table, &width));
-    EXPECT_EQ(c.built, width) << c.wanted << " wanted, " << lengths.size() << " symbols";
-    FreeDecodeTable(table);
+// What BuildDecodeTable built: status, first-level width, blocks in the
+// chain, and the link entries by op.
+struct Shape {
+  int status;
+  unsigned width;
+  int blocks;
+  std::map<int, int> links;
+  bool operator==(const Shape& o) const {
+    return status == o.status && width == o.width && blocks == o.blocks && links == o.links;
+  }
+};
+
+void CountLinks(const DecodeEntry* table, unsigned width, Shape* shape) {
+  for (unsigned i = 0; i < (1u << width); i++) {
+    if (table[i].op <= kOpLiteral || table[i].op == kOpInvalid) continue;
+    shape->links[table[i].op]++;
+    CountLinks(table[i].sub, table[i].op - kOpLiteral, shape);
   }
 }
 
-void ExpectDecodes(const Stream& s, const std::string& what) {
-  Decoded d = Decode(s.bytes);
-  EXPECT_EQ(0, d.status) << what;
-  EXPECT_EQ(s.expected, d.out) << what;
-  EXPECT_EQ(kNextHeader, d.rest) << what;
-  EXPECT_EQ(ReferenceCrc(s.expected), d.crc) << what;
-  EXPECT_EQ(s.expected.size(), d.counted) << what;
+Shape Build(const std::vector<unsigned>& lengths, unsigned width, DecodeEntry** kept = nullptr) {
+  static const uint16_t kZeros[288] = {};
+  DecodeEntry* table;
+  Shape shape = {BuildDecodeTable(lengths.data(), static_cast<unsigned>(lengths.size()), 257,
+                                  kZeros, kZeros, &table, &width),
+                 width, 0, {}};
+  for (DecodeEntry* t = table; t; t = t[-1].sub) shape.blocks++;
+  if (table) CountLinks(table, width, &shape);
+  if (kept) *kept = table;
+  else FreeDecodeTable(table);
+  return shape;
+}
+
+// A first level is as wide as asked, but no narrower than the shortest code
+// and no wider than the longest, and cut so that the end-of-block code ends
+// at its last bit: its lookup never fetches bits beyond the code, which
+// after the last block may be bits of nothing. A table opened where the
+// codes reach the width limit grows once more: {1, 12, 13} at width 6 give
+// 32 sub-tables of 7 bits (link op 23), 33 blocks in all.
+TEST(DecodeTableTest, WidthsAndShapes) {
+  std::vector<unsigned> fixed(288);
+  for (unsigned s = 0; s < 288; s++) fixed[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+  const struct {
+    std::vector<unsigned> lengths;
+    unsigned wanted;
+    Shape shape;
+  } cases[] = {
+      {fixed, 7, {0, 7, 105, {{17, 76}, {18, 28}}}},
+      {fixed, 9, {0, 7, 105, {{17, 76}, {18, 28}}}},  // the end-of-block code has 7 bits
+      {std::vector<unsigned>(256, 8), 7, {0, 8, 1, {}}},   // no end of block: the shortest code
+      {std::vector<unsigned>(256, 8), 12, {0, 8, 1, {}}},  // the longest code
+      {{1, 12, 13}, 6, {1, 6, 33, {{23, 32}}}},
+  };
+  for (const auto& c : cases)
+    EXPECT_TRUE(c.shape == Build(c.lengths, c.wanted)) << c.lengths.size() << " lengths, " << c.wanted;
+
+  // In the first of those 7-bit sub-tables, the 12-bit code fills two
+  // entries, the 13-bit code one, and fillers the rest.
+  DecodeEntry* table;
+  Build({1, 12, 13}, 6, &table);
+  const DecodeEntry* sub = table[1].sub;
+  for (unsigned k = 0; k < 128; k++) {
+    const int symbol = k % 64 == 0 ? 1 : k == 32 ? 2 : -1;
+    EXPECT_EQ(symbol < 0 ? kOpInvalid : kOpLiteral, sub[k].op) << k;
+    EXPECT_EQ(symbol == 1 ? 6 : 7, sub[k].bits) << k;
+    EXPECT_TRUE(symbol < 0 || symbol == sub[k].value) << k;
+  }
+  FreeDecodeTable(table);
 }
 
 // 286 literal/length codes of 8 and 9 bits, end of block among the 9.
@@ -92,24 +128,26 @@ Stream Mixed() {
   return s.Fixed(true).Text("!").Match(258, 1).End();  // distance 1, length 258
 }
 
-// Code lengths sent with a leading 16, which repeats 0: 'a', 'b', end of
-// block and 257 get 2 bits, one distance code 1 bit.
-Stream LeadingSixteen() {
-  Stream s;
+// A dynamic block header after |s| whose code lengths are sent with a
+// leading 16, which repeats 0: 'a', 'b', end of block and 257 get 2 bits,
+// one distance code 1 bit.
+Stream ShortCodes(Stream s = Stream()) {
   s.Header(true, 258, 1, PlainCodeLengths(),
            {{16, 0}, {18, 83}, {2, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, {2, 0}, {1, 0}});
   std::vector<int> l(258, 0);
   l['a'] = l['b'] = l[256] = l[257] = 2;
   s.lit = HuffmanCode(l);
   s.dist = HuffmanCode(std::vector<int>{1});
-  return s.Text("ab").Match(3, 1).End();
+  return s;
 }
 
-// A repeat running past the nl + nd code lengths of a block that would be
-// good but for that: the end of block is its only literal/length code.
+// A repeat running one length past the nl + nd code lengths of a block
+// that would be good but for that: the end of block is its only
+// literal/length code.
 Stream RepeatPastTheEnd(int repeat) {
   Stream s;
-  s.Header(true, 257, 1, PlainCodeLengths(), {{18, 127}, {18, 107}, {1, 0}, {repeat, 0}});
+  s.Header(true, 257, repeat == 18 ? 10 : 2, PlainCodeLengths(),
+           {{18, 127}, {18, 107}, {1, 0}, {repeat, 0}});
   std::vector<int> onlyEnd(257, 0);
   onlyEnd[256] = 1;
   s.lit = HuffmanCode(onlyEnd);
@@ -141,7 +179,7 @@ TEST(InflateTest, EveryKindOfStreamGivesItsStatus) {
     int status;
   } cases[] = {
       {"every block type", Mixed(), 0},
-      {"leading 16", LeadingSixteen(), 0},
+      {"leading 16", ShortCodes().Text("ab").Match(3, 1).End(), 0},
       {"one distance code", Stream().Dynamic(true, Wide(), {1}).Text("z").Match(4, 1).End(), 0},
       {"no distance code", Stream().Dynamic(true, Wide(), {0}).Text("a").End(), 0},
       {"one end-of-block code", Stream().Dynamic(true, onlyEnd, {0}).End(), 0},
@@ -156,12 +194,8 @@ TEST(InflateTest, EveryKindOfStreamGivesItsStatus) {
       {"16 past the lengths", RepeatPastTheEnd(16), 1},
       {"17 past the lengths", RepeatPastTheEnd(17), 1},
       {"18 past the lengths", RepeatPastTheEnd(18), 1},
-      {"length symbol 286", Stream().Fixed(true).Text("a").Symbol(286).Distance(0).End(), 1},
       {"length symbol 287", Stream().Fixed(true).Text("a").Symbol(287).Distance(0).End(), 1},
-      {"distance code 30", Stream().Dynamic(true, Wide(), kThirtyTwo).Text("a").Symbol(257).Distance(30).End(), 1},
       {"distance code 31", Stream().Dynamic(true, Wide(), kThirtyTwo).Text("a").Symbol(257).Distance(31).End(), 1},
-      {"twin of one distance code",
-       Stream().Dynamic(true, Wide(), {1}).Text("z").Symbol(258).Bits(1, 1).End(), 1},
       {"length without distance codes", Stream().Dynamic(true, Wide(), {0}).Text("a").Symbol(260).End(), 1},
       {"twin of one end-of-block code", Stream().Dynamic(true, onlyEnd, {0}).Bits(1, 1), 1},
       {"twin of one code-length code", TwinOfOneCodeLengthCode(), 1},
@@ -196,30 +230,15 @@ std::string Bytes(size_t n, unsigned seed) {
   return s;
 }
 
-// The window is flushed each time it fills and once at the end, where a
-// flush of 0 writes nothing; matches wrap around it and reach 32768 back.
-// A distance before the entry's first byte copies what the window holds
-// there, as a previous entry left it.
+// A window of exactly 32768 bytes is written once: the flush of 0 at the
+// end writes nothing. Matches right after a stored block cross the end of
+// the window and reach 32768 back.
 TEST(InflateTest, WindowFlushesAndWrap) {
   EXPECT_EQ(std::vector<size_t>{kWindowSize}, Decode(Stream().Stored(true, Bytes(kWindowSize, 1)).bytes).writes);
-
-  Stream matches;  // 1 + 127 * 258 + 7 = 32774 bytes through matches
-  matches.Fixed(true).Text("y");
-  for (int i = 0; i < 127; i++) matches.Match(258, 1);
-  Decoded d = Decode(matches.Match(7, 1).End().bytes);
-  EXPECT_EQ(matches.expected, d.out);
-  EXPECT_EQ((std::vector<size_t>{kWindowSize, 6}), d.writes);
-
   Stream wrap;
   wrap.Stored(false, Bytes(kWindowSize - 10, 2)).Fixed(true);
   wrap.Match(258, 300).Match(100, 32768).Match(40, 20000);  // the first crosses the end
   ExpectDecodes(wrap.Text("tail").Match(5, 4).End(), "wrapping matches");
-
-  memset(Expansion.window, 'w', kWindowSize);
-  memcpy(Expansion.window + kWindowSize - 3, "END", 3);
-  Stream before = Stream().Fixed(true).Match(5, 3).End();
-  before.expected = "ENDEN";
-  ExpectDecodes(before, "before the first byte");
 }
 
 // After the decode the stream stands right after the deflate data, also
@@ -245,6 +264,89 @@ TEST(InflateTest, CutOffStreamsEndWithBadData) {
   const std::string stream = Mixed().bytes;
   for (size_t cut = 0; cut < stream.size(); cut++)
     EXPECT_NE(0, Decode(stream.substr(0, cut), 3, "").status) << "cut at " << cut;
+}
+
+// An error inside a symbol ends the decode with the archive stream right
+// after the byte that holds the last bit the lookups asked for, as the
+// byte-at-a-time input would leave it, though the decoder reads ahead a
+// word at a time: deep in a block (the word-wide loop) and with one-byte
+// refills (the careful loop), at every bit alignment. reach is that last
+// bit: the 5-bit distance lookup of code 30; the 7-bit first level and the
+// 1-bit sub-table of length symbol 286; the 1-bit table of a single 1-bit
+// distance code, whose unused twin is invalid, also right after a header
+// whose last lookup fetched bits that the 2-bit codes after it do not use.
+TEST(InflateTest, AnErrorLeavesTheStreamWhereTheByteInputWould) {
+  const std::string tail = std::string(kNextHeader) + std::string(60, 'T');
+  for (int lead = 1; lead <= 16; lead++) {
+    const std::string text = Bytes(lead, lead);
+    Stream prefix;  // empty blocks of 10 and 19 bits move the header
+    for (int i = 0; i < lead % 4; i++) prefix.Fixed(false).End();
+    if (lead & 4) prefix.Fixed(false).Text("\x90").End();
+    Stream shortTwin = ShortCodes(prefix).Text("a").Symbol(257);
+    const size_t reachShort = shortTwin.BitsUsed() + 1;
+    Stream distance30 = Stream().Fixed(true).Text(text).Symbol(257);
+    const size_t reach30 = distance30.BitsUsed() + 5;
+    Stream symbol286 = Stream().Fixed(true).Text(text);
+    const size_t reach286 = symbol286.BitsUsed() + 8;
+    Stream twin = Stream().Dynamic(true, Wide(), {1}).Text(text).Symbol(258);
+    const size_t reachTwin = twin.BitsUsed() + 1;
+    const struct {
+      Stream stream;
+      size_t reach;
+    } cases[] = {{distance30.Distance(30), reach30}, {symbol286.Symbol(286), reach286},
+                 {twin.Bits(1, 1), reachTwin}, {shortTwin.Bits(1, 1), reachShort}};
+    for (const auto& c : cases) {
+      Stream s = c.stream;
+      s.Text(Bytes(40, 7)).End();  // good data after the fault
+      for (size_t chunk : {size_t{1} << 20, size_t{1}}) {
+        Decoded d = Decode(s.bytes, chunk, tail);
+        ASSERT_EQ(1, d.status) << "lead " << lead << " chunk " << chunk;
+        ASSERT_EQ((s.bytes + tail).substr((c.reach + 7) / 8), d.rest)
+            << "lead " << lead << " chunk " << chunk << " reach " << c.reach;
+      }
+    }
+  }
+}
+
+// Long matches of every kind of distance end at every offset around each
+// window's end, over more windows than the decoder keeps at once, so that
+// copies in 8- and 16-byte steps run into the room after the last window
+// and the bytes move back to the front.
+TEST(InflateTest, MatchesEndAtEveryOffsetAroundTheWindowEnds) {
+  for (int distance : {1, 3, 8, 12, 16, 40, 32768}) {
+    for (int lead = 0; lead < 16; lead++) {
+      Stream s = Stream().Fixed(true).Text(Bytes(distance + lead, distance));
+      while (s.expected.size() < 4 * kWindowSize + 600) s.Match(258 - lead % 3, distance);
+      s.End();
+      const std::string what = "distance " + std::to_string(distance) + " lead " + std::to_string(lead);
+      ExpectDecodes(s, what);
+      const std::vector<size_t> writes = Decode(s.bytes).writes;
+      ASSERT_EQ(5u, writes.size()) << what;
+      for (int i = 0; i < 4; i++) ASSERT_EQ(kWindowSize, writes[i]) << what;
+    }
+  }
+}
+
+// The next entry's back-references before its first byte read the window
+// as the last entry left it, whatever that entry's size, and also when it
+// ended in bad data: its bytes since the last flush are in the window too.
+TEST(InflateTest, TheWindowCarriesOverToTheNextEntry) {
+  for (size_t size : {5, 100, 32767, 32768, 32769, 40000, 70001}) {
+    for (bool bad : {false, true}) {
+      memset(Expansion.window, 'w', kWindowSize);
+      const std::string first = Bytes(size, static_cast<unsigned>(size));
+      Stream one = Stream().Fixed(!bad).Text(first);
+      if (bad) one.Symbol(286);
+      else one.End();
+      ASSERT_EQ(bad ? 1 : 0, Decode(one.bytes).status) << size;
+
+      Stream next;
+      next.history.assign(kWindowSize, 'w');
+      for (size_t i = 0; i < size; i++) next.history[i % kWindowSize] = first[i];
+      next.Fixed(true).Match(258, 32768).Match(100, 4000).Text("x").Match(30, 32768).Match(9, 2);
+      ExpectDecodes(next.End(), "after " + std::to_string(size) + (bad ? " bad" : " good"));
+    }
+  }
 }
 
 }  // namespace

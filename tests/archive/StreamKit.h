@@ -3,6 +3,8 @@
 // local header after it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -128,12 +130,18 @@ struct Stream {
     while (kDistanceBase[d] > distance) d--;
     Symbol(257 + s).Bits(length - kLengthBase[s], s < 8 || s == 28 ? 0 : (s - 4) / 4);
     Distance(d).Bits(distance - kDistanceBase[d], d < 4 ? 0 : (d - 2) / 2);
-    for (int i = 0; i < length && distance <= static_cast<int>(expected.size()); i++)
-      expected += expected[expected.size() - distance];
+    // Before the first byte the window holds |history|, circularly.
+    for (int i = 0; i < length; i++) {
+      const long from = static_cast<long>(expected.size()) - distance;
+      expected += from >= 0 ? expected[from] : history[(from + kWindowSize) % kWindowSize];
+    }
     return *this;
   }
+  // Bits used so far.
+  size_t BitsUsed() const { return 8 * bytes.size() - (used ? 8 - used : 0); }
 
   std::string bytes, expected;
+  std::string history = std::string(kWindowSize, '\0');  // the window before the entry
   HuffmanCode lit, dist;
   int used = 0;  // bits used in the last byte, 0 when it is full
 };
@@ -169,4 +177,19 @@ inline Decoded Decode(const std::string& stream, size_t chunk = 1 << 20,
   AttachArchive(nullptr);
   Expansion.output = nullptr;
   return d;
+}
+
+// Decodes |stream| and expects status 0, |expected| in the file, in the CRC
+// and in the count, and the archive stream at the next header.
+inline void ExpectDecodes(const std::string& stream, const std::string& expected,
+                          const std::string& what, size_t chunk = 1 << 20) {
+  Decoded d = Decode(stream, chunk);
+  ASSERT_EQ(0, d.status) << what;
+  ASSERT_TRUE(d.out == expected) << what << ": output differs";
+  ASSERT_EQ(ReferenceCrc(expected), d.crc) << what;
+  ASSERT_EQ(expected.size(), d.counted) << what;
+  ASSERT_EQ(kNextHeader, d.rest) << what << ": stream position";
+}
+inline void ExpectDecodes(const Stream& s, const std::string& what) {
+  ExpectDecodes(s.bytes, s.expected, what);
 }
