@@ -64,7 +64,8 @@ TEST_F(ProgressWindowTest, SortedLinesAreScrolledToAndCounted) {
   EXPECT_TRUE(SendMessageA(GetDlgItem(ProgressWindow, -1), STM_GETIMAGE,
                            IMAGE_BITMAP, 0));
   progress_.SetStatus("Expanding C:\\Quarn7\\Zips\\Tesmo.zip");
-  EXPECT_EQ("Expanding C:\\Quarn7\\Zips\\Tesmo.zip", WindowText(StatusLine));
+  EXPECT_EQ("Expanding C:\\Quarn7\\Zips\\Tesmo.zip",
+            WindowText(GetDlgItem(ProgressWindow, 111)));
 
   RECT client;
   GetClientRect(FileList, &client);
