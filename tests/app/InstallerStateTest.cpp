@@ -20,45 +20,46 @@ namespace {
 TEST(InstallPathsTest, DriveAndFoldersComeFromTheEntry) {
   const InstallPaths start = Paths;
   EXPECT_STREQ("C:", start.Drive);
-  const char* const drives[][2] = {
-      {"D", "D:"},  {"D:", "D:"}, {"D:\\Quarn7", "D:"},
-      {"DX", "D:"}, {"d", "d:"},  {"", ""},
-  };
-  for (const auto& c : drives) {
-    AcceptDriveEntry(c[0]);
-    EXPECT_STREQ(c[1], Paths.Drive) << "entry \"" << c[0] << "\"";
-  }
-  const char* const folders[][4] = {
-      {"D", "D:\\Quarn7\\Zips", "D:\\Quarn7\\Tesmo",
+  const char* const cases[][5] = {
+      {"D:\\Quarn7", "D:", "D:\\Quarn7\\Zips", "D:\\Quarn7\\Tesmo",
        "D:\\Quarn7\\Help\\Tesmohelp"},
-      {"", "\\Quarn7\\Zips", "\\Quarn7\\Tesmo", "\\Quarn7\\Help\\Tesmohelp"},
+      {"dX", "d:", "d:\\Quarn7\\Zips", "d:\\Quarn7\\Tesmo",
+       "d:\\Quarn7\\Help\\Tesmohelp"},
+      {"", "", "\\Quarn7\\Zips", "\\Quarn7\\Tesmo", "\\Quarn7\\Help\\Tesmohelp"},
   };
-  for (const auto& c : folders) {
+  for (const auto& c : cases) {
     AcceptDriveEntry(c[0]);
     ComposeAddonFolder("Tesmo");
     ComposeHelpArchiveFolder("Tesmohelp");
-    EXPECT_STREQ(c[1], Paths.ZipsFolder);
-    EXPECT_STREQ(c[2], Paths.AddonFolder);
-    EXPECT_STREQ(c[3], Paths.HelpArchiveFolder);
+    EXPECT_STREQ(c[1], Paths.Drive) << "entry \"" << c[0] << "\"";
+    EXPECT_STREQ(c[2], Paths.ZipsFolder);
+    EXPECT_STREQ(c[3], Paths.AddonFolder);
+    EXPECT_STREQ(c[4], Paths.HelpArchiveFolder);
   }
   Paths = start;
 }
 
 // Month first without leading zeros, from the file's last write in local
-// time; a file whose time cannot be read leaves the bare title.
-TEST(WindowTitleTest, DateOfTheFileFollowsTheTitle) {
+// time: written at 1:00 or at 23:00 local time on 3 May, one of which is
+// another day in UTC in any zone at least an hour off UTC. (An hour from
+// midnight, so that a summer time between the two conversions cannot move
+// the day.) A file whose time cannot be read leaves the bare title.
+TEST(WindowTitleTest, LocalDateOfTheFileFollowsTheTitle) {
   TestPlatform test;
+  RecordingPlatform& platform = test.platform();
   const std::string path = test.Path("Tesmo_setup.exe");
-  EXPECT_EQ(WindowTitle, BuildWindowTitle(test.platform(), path.c_str()));
+  EXPECT_EQ(WindowTitle, BuildWindowTitle(platform, path.c_str()));
   EXPECT_STREQ("Tesmo Tutorial Setup", WindowTitle);
 
-  // Noon UTC is the same day in local time in every zone within 11 hours.
-  FileTime utc = 0;
-  ASSERT_TRUE(CalendarToFileTime({2014, 5, 3, 12, 0, 0}, &utc));
   ASSERT_TRUE(test.WriteFile("Tesmo_setup.exe", "MZ"));
-  ASSERT_TRUE(test.platform().SetFileTimes(path.c_str(), utc));
-  BuildWindowTitle(test.platform(), path.c_str());
-  EXPECT_STREQ("Tesmo Tutorial Setup   5/3/2014", WindowTitle);
+  for (int hour : {1, 23}) {
+    FileTime local = 0, utc = 0;
+    ASSERT_TRUE(CalendarToFileTime({2014, 5, 3, hour, 0, 0}, &local));
+    ASSERT_TRUE(platform.LocalFileTimeToUtc(local, &utc));
+    ASSERT_TRUE(platform.SetFileTimes(path.c_str(), utc));
+    BuildWindowTitle(platform, path.c_str());
+    EXPECT_STREQ("Tesmo Tutorial Setup   5/3/2014", WindowTitle) << hour;
+  }
   strcpy(WindowTitle, kProductTitle);
 }
 

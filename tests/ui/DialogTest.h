@@ -1,0 +1,86 @@
+// What the tests of the real dialogs and boxes under Windows (or Wine)
+// share: a fixture with the hidden main window and the dated title, and a
+// way to act on a modal dialog from inside its own loop.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/InstallerState.h"
+#include "app/WindowTitle.h"
+#include "platform/AppHandles.h"
+
+const char kDatedTitle[] = "Tesmo Tutorial Setup   5/3/2014";
+
+// Runs with this program (which carries the real resources) as AppInstance,
+// a hidden main window and the dated title; puts the shared state back.
+class DialogTest : public testing::Test {
+ protected:
+  static HWND NewMainWindow() {
+    return CreateWindowExA(0, "STATIC", kProductTitle, WS_POPUP, 0, 0, 0, 0,
+                           nullptr, nullptr, AppInstance, nullptr);
+  }
+  void SetUp() override {
+    if (!MainWindow) {
+      InitCommonControls();
+      AppInstance = GetModuleHandleA(nullptr);
+      MainWindow = NewMainWindow();
+    }
+    strcpy(WindowTitle, kDatedTitle);
+  }
+  void TearDown() override {
+    Paths = start_;
+    strcpy(WindowTitle, kProductTitle);
+    AbortRequested = 0;
+  }
+
+  const InstallPaths start_ = Paths;
+};
+
+inline std::string WindowText(HWND window) {
+  char text[2048] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+inline bool HasStyle(HWND window, DWORD style) {
+  return (GetWindowLongA(window, GWL_STYLE) & style) == style;
+}
+
+// Runs |action| on the visible dialog or box (the only one) once its modal
+// loop turns, from a thread timer that the loop dispatches; messages that
+// the action posts are handled by that loop. A dialog still open two
+// seconds after the action is ended with -2 and the test fails.
+inline void WhenDialogRuns(std::function<void(HWND dialog)> action) {
+  static std::function<void(HWND)> pending;
+  static HWND dialog;
+  static UINT_PTR timer;
+  static int ticks;
+  pending = std::move(action);
+  ticks = 0;
+  if (timer) return;
+  timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) CALLBACK {
+    if (pending) {
+      dialog = FindWindowA("#32770", nullptr);
+      if (!IsWindowVisible(dialog)) return;
+      std::function<void(HWND)> act = std::move(pending);
+      pending = nullptr;
+      act(dialog);
+      return;
+    }
+    if (IsWindow(dialog) && ++ticks < 200) return;
+    if (IsWindow(dialog)) {
+      ADD_FAILURE() << "the dialog did not end";
+      EndDialog(dialog, -2);
+    }
+    KillTimer(nullptr, timer);
+    timer = 0;
+  });
+}
