@@ -96,6 +96,7 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
     return ExpandArchive(disk, *this, t.Path("a.zip").c_str(), prefix.c_str());
   }
   std::string Prefix() const { return t.Path("out") + "\\"; }
+  std::string Output(const std::string& name) const { return NormalisePath((Prefix() + name).c_str()); }
   std::string Ok(const std::string& name, std::string folder = "") const {
     return NormalisePath(((folder.empty() ? Prefix() : folder) + name).c_str()) + std::string(" ... OK");
   }
@@ -148,8 +149,7 @@ TEST_F(ExpanderTest, GoodArchiveExpandsEveryFileWithItsLineAndTimeStamp) {
             lines);
   EXPECT_EQ(std::vector<int>(5, -100), pauses);
   // Each file is listed, then paused on, then stamped.
-  EXPECT_EQ((Texts{"line", "pause", "stamp " + Ok("EMPTY.TXT").substr(0, Ok("EMPTY.TXT").size() - 7)}),
-            Texts(events.begin(), events.begin() + 3));
+  EXPECT_EQ((Texts{"line", "pause", "stamp " + Output("EMPTY.TXT")}), Texts(events.begin(), events.begin() + 3));
   EXPECT_EQ("", t.Content("out/Empty.txt"));
   EXPECT_EQ(text.content, t.Content("out/Lesson one.txt"));
   EXPECT_EQ(stored.content, t.Content("out/Data.bin"));
@@ -196,8 +196,8 @@ TEST_F(ExpanderTest, CheckFailuresAreReportedAndTheFileStillGetsItsTime) {
   // A time stamp that cannot be set is not fatal; the file stays listed.
   disk.stampsFail = true;
   EXPECT_EQ(1, Expand({Stored("one.txt", "1"), Deflated("two.txt", "2")}));
-  EXPECT_EQ((Texts{"Unable to reset " + Ok("one.txt").substr(0, Ok("one.txt").size() - 7) + " file date and time",
-                   "Unable to reset " + Ok("two.txt").substr(0, Ok("two.txt").size() - 7) + " file date and time"}),
+  EXPECT_EQ((Texts{"Unable to reset " + Output("one.txt") + " file date and time",
+                   "Unable to reset " + Output("two.txt") + " file date and time"}),
             Messages());
   EXPECT_EQ((Texts{Ok("one.txt"), Ok("two.txt")}), lines);
 }
@@ -264,14 +264,11 @@ TEST_F(ExpanderTest, OutputPathsStayWithin259Characters) {
   const std::string deep = Prefix() + std::string(220 - Prefix().size(), 'f') + "\\";
   ASSERT_EQ(0, disk.MakeFolder(deep.substr(0, 220).c_str()));
   const std::string name39(39, 'n'), name38(38, 'n');
-  EXPECT_EQ(2, Expand({Stored(name39, "x"), Stored(name38, "y")}, "", deep));
-  EXPECT_EQ(Texts{UnableToOpen((deep + name39).substr(0, 259))}, Messages());
-  EXPECT_EQ(Texts{Ok(name38, deep)}, lines);
-
-  const std::string noSeparator = deep.substr(0, 2) + deep.substr(3);  // "X:folder\..."
-  EXPECT_EQ(2, Expand({Stored(name39, "x"), Stored(name38, "y")}, "", noSeparator));
-  EXPECT_EQ(Texts{UnableToOpen((deep + name39).substr(0, 259))}, Messages());
-  EXPECT_EQ(Texts{Ok(name38, deep)}, lines);
+  for (const std::string& prefix : {deep, deep.substr(0, 2) + deep.substr(3)}) {  // "X:folder\..."
+    EXPECT_EQ(2, Expand({Stored(name39, "x"), Stored(name38, "y")}, "", prefix));
+    EXPECT_EQ(Texts{UnableToOpen((deep + name39).substr(0, 259))}, Messages());
+    EXPECT_EQ(Texts{Ok(name38, deep)}, lines);
+  }
 }
 
 // A full disk: the stored copy and the decoder report the first short
@@ -295,7 +292,9 @@ TEST_F(ExpanderTest, AFullDiskIsReportedForStoredAndDeflatedEntries) {
 }
 
 // The target folder is made (last level only) and entered; one that cannot
-// be entered leaves nothing done at all.
+// be entered leaves nothing done at all. The archive path and the target
+// prefix are built in 80-byte buffers: 79 characters work, 80 would be cut
+// to name another archive or folder, so nothing is expanded.
 TEST_F(ExpanderTest, ExpandIntoFolderMakesAndEntersTheTarget) {
   ASSERT_TRUE(t.WriteFile("a.zip", Stored("one.txt", "1").Bytes()));
   EXPECT_EQ(0, ExpandIntoFolder(disk, *this, t.Root().c_str(), "A.ZIP", t.Path("new").c_str()));
@@ -304,16 +303,10 @@ TEST_F(ExpanderTest, ExpandIntoFolderMakesAndEntersTheTarget) {
   status = "kept";
   EXPECT_EQ(0, ExpandIntoFolder(disk, *this, t.Root().c_str(), "a.zip", t.Path("no\\parent").c_str()));
   EXPECT_EQ("kept", status);
-  EXPECT_EQ(Texts{}, Messages());
-}
 
-// The archive path and the target prefix are built in 80-byte buffers:
-// 79 characters work, 80 would be cut to name another archive or folder, so
-// nothing is expanded.
-TEST_F(ExpanderTest, ExpandIntoFolderRefusesPathsBeyond79Characters) {
   const std::string source = t.Path(std::string(72 - t.Root().size(), 's'));  // 73 characters
   ASSERT_EQ(0, disk.MakeFolder(source.c_str()));
-  const std::string archive = Stored("one.txt", "1").Bytes();
+  const std::string archive = Stored("two.txt", "2").Bytes();
   const std::string folder = source.substr(t.Root().size() + 1);
   ASSERT_TRUE(t.WriteFile(folder + "/a.zip", archive) && t.WriteFile(folder + "/aa.zip", archive));
   const std::string target78 = source + std::string(5, 't'), target79 = target78 + "t";
@@ -323,7 +316,7 @@ TEST_F(ExpanderTest, ExpandIntoFolderRefusesPathsBeyond79Characters) {
   EXPECT_EQ(2, ExpandIntoFolder(disk, *this, source.c_str(), "aa.zip", target78.c_str()));
   EXPECT_EQ(2, ExpandIntoFolder(disk, *this, source.c_str(), "a.zip", target79.c_str()));
   EXPECT_EQ((Texts{source + "\\aa.zi file is missing", source + "\\a.zip file is missing"}), Messages());
-  EXPECT_EQ(1u, lines.size());
+  EXPECT_EQ(2u, lines.size());
 }
 
 #ifndef _WIN32
