@@ -41,7 +41,7 @@ struct Windows {
 
   void Look() {
     EnumWindows(
-        [](HWND w, LPARAM self) -> BOOL {
+        [](HWND w, LPARAM self) CALLBACK -> BOOL {
           Windows& me = *reinterpret_cast<Windows*>(self);
           DWORD owner = 0;
           GetWindowThreadProcessId(w, &owner);
