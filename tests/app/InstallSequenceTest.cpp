@@ -51,33 +51,27 @@ class SequencePlatform : public RecordingPlatform {
   Log log;
 
   bool DriveExists(const char* root) override {
-    log.push_back(std::string("drive check ") + root);
-    return RecordingPlatform::DriveExists(root);
+    return Note("drive check ", root), RecordingPlatform::DriveExists(root);
   }
   void ChangeDrive(int number) override {
-    log.push_back("change drive " + std::to_string(number));
-    RecordingPlatform::ChangeDrive(number);
+    Note("change drive ", std::to_string(number)), RecordingPlatform::ChangeDrive(number);
   }
   int ChangeFolder(const char* path) override {
-    log.push_back(std::string("chdir ") + path);
-    return RecordingPlatform::ChangeFolder(path);
+    return Note("chdir ", path), RecordingPlatform::ChangeFolder(path);
   }
   int MakeFolder(const char* path) override {
-    log.push_back(std::string("mkdir ") + path);
-    return RecordingPlatform::MakeFolder(path);
+    return Note("mkdir ", path), RecordingPlatform::MakeFolder(path);
   }
   File* OpenWrite(const char* path) override {
-    log.push_back(std::string("write ") + path);
-    return RecordingPlatform::OpenWrite(path);
+    return Note("write ", path), RecordingPlatform::OpenWrite(path);
   }
-  void ReleasePayload() override { log.push_back("release payload"); }
-  void PostToMainWindow(unsigned message) override {
-    log.push_back("post " + std::to_string(message));
-  }
+  void ReleasePayload() override { Note("release payload"); }
+  void PostToMainWindow(unsigned message) override { Note("post ", std::to_string(message)); }
   void ShowMessage(BoxOwner owner, const char* text, const char* caption) override {
-    log.push_back(std::string("box ") + (owner == BoxOwner::MainWindow ? "main " : "none ") +
-                  (caption ? caption : "default") + ": " + text);
+    Note(owner == BoxOwner::MainWindow ? "box main " : "box none ",
+         std::string(caption ? caption : "default") + ": " + text);
   }
+  void Note(const std::string& what, const std::string& detail = "") { log.push_back(what + detail); }
 };
 
 // The dialogs answered in the test: the drive prompt takes |entry| (null
@@ -136,9 +130,6 @@ class InstallSequenceTest : public ::testing::Test {
       for (const std::string& kind : kinds)
         if (line.compare(0, kind.size(), kind) == 0) out.push_back(line);
     return out;
-  }
-  bool Exists(const std::string& relative) const {
-    return std::filesystem::exists(root_ + "/" + relative);
   }
   // Every file and folder on the drive, by path.
   std::vector<std::string> Drive() const {
@@ -206,10 +197,10 @@ TEST_F(InstallSequenceTest, SuccessRunsEveryStepInOrderWithoutABox) {
   EXPECT_EQ("help", test_.Content("Quarn7/Help/Guide.chm"));
   EXPECT_EQ("<html>", test_.Content("Quarn7/Help/Tesmohelp/Index.htm"));
   // Nothing is deleted: both archives stay where they were written.
-  EXPECT_TRUE(Exists("Quarn7/Tesmo/Tesmohelp.zip"));
+  EXPECT_TRUE(test_.Exists("Quarn7/Tesmo/Tesmohelp.zip"));
   for (const char* link : {"Start Menu/Programs/Quarn 7/QUARN 7 Help.lnk",
                            "Start Menu/Programs/Quarn 7/Tesmo.lnk", "Desktop/Tesmo.lnk"})
-    EXPECT_TRUE(Exists(link)) << link;
+    EXPECT_TRUE(test_.Exists(link)) << link;
   EXPECT_EQ(-100, FilePause);
 }
 
@@ -341,7 +332,7 @@ TEST_F(InstallSequenceTest, LateFailuresDecideTheItemsAndClosingBoxes) {
     EXPECT_EQ(c.log, log);
     EXPECT_EQ(c.noPayload ? 0u : 1u, Only({"write T:\\Quarn7\\Zips"}).size());
     EXPECT_EQ("post 2", platform_.log.back());
-    EXPECT_EQ(Exists("Desktop/Tesmo.lnk"),
+    EXPECT_EQ(test_.Exists("Desktop/Tesmo.lnk"),
               std::find(c.log.begin(), c.log.end(), icon) != c.log.end());
     platform_.Registry().SetText(kShellFolders, "Start Menu", "T:\\Start Menu");
     platform_.Registry().SetText(kShellFolders, "Desktop", "T:\\Desktop");
