@@ -3,6 +3,7 @@
 #include <cstring>
 
 #if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define TESMO_HAVE_CLMUL 1
 #endif
@@ -124,8 +125,13 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t CrcByFolding(uint32_t c,
   return static_cast<uint32_t>(_mm_extract_epi32(x1, 1));
 }
 
+// Asked of the processor itself (leaf 1): the compiler's own feature check
+// brings in a run-time table bigger than all of the decoder.
 bool CpuHasClmul() {
-  static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+  static const bool has = [] {
+    unsigned a, b, c, d;
+    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL) && (c & bit_SSE4_1);
+  }();
   return has;
 }
 #endif

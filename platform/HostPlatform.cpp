@@ -338,6 +338,31 @@ bool HostPlatform::UtcToLocalCalendar(FileTime utc, CalendarTime* out) {
   return FileTimeToCalendar(local, out);
 }
 
+bool HostPlatform::DriveExists(const char* rootPath) {
+  Resolved r;
+  struct stat st;
+  return rootPath && Resolve(rootPath, &r) &&
+         stat(r.hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void HostPlatform::ChangeDrive(int number) {
+  if (number < 1 || number > 26) return;
+  const char letter = static_cast<char>('A' + number - 1);
+  std::string root;
+  if (!DriveRoot(letter, &root)) return;
+  currentDrive_ = letter;
+  currentParts_.clear();
+}
+
+const uint8_t* HostPlatform::PayloadBytes(size_t* size) {
+  *size = payload_ ? payloadSize_ : 0;
+  return payload_;
+}
+
+void HostPlatform::PostToMainWindow(unsigned message) {
+  posted.push_back(message);
+}
+
 bool HostPlatform::EscapeKeyPressed() { return escapeDown_; }
 
 void HostPlatform::ShowMessage(BoxOwner, const char* text, const char*) {

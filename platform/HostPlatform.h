@@ -54,6 +54,23 @@ class HostPlatform : public Platform {
   bool SetFileTimes(const char* path, FileTime utc) override;
   bool ReadLastWriteTime(const char* path, FileTime* utc) override;
   bool UtcToLocalCalendar(FileTime utc, CalendarTime* out) override;
+  // A drive exists when its letter has a folder (as for the file calls).
+  bool DriveExists(const char* rootPath) override;
+  // The drive's root becomes the current directory; a drive without a
+  // folder is ignored.
+  void ChangeDrive(int number) override;
+  // The payload is whatever SetPayload gave (none at first); the bytes are
+  // the caller's and stay so.
+  void SetPayload(const uint8_t* bytes, size_t size) {
+    payload_ = bytes;
+    payloadSize_ = size;
+  }
+  void LocatePayload() override {}
+  const uint8_t* PayloadBytes(size_t* size) override;
+  void ReleasePayload() override {}
+  // There is no window: the messages are kept in |posted|.
+  void PostToMainWindow(unsigned message) override;
+  std::vector<unsigned> posted;
   bool EscapeKeyPressed() override;
   // Writes "message: <text>" and a line end to stderr; the caption is not
   // shown. Tests override it to record the messages.
@@ -97,6 +114,8 @@ class HostPlatform : public Platform {
   std::string driveFolders_[26];
   bool driveSet_[26] = {};
   bool escapeDown_ = false;
+  const uint8_t* payload_ = nullptr;
+  size_t payloadSize_ = 0;
 
  public:
   // The in-memory registry, empty at first: host runs and tests fill it

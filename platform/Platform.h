@@ -125,6 +125,24 @@ class Platform {
   // UTC file time to local calendar fields.
   virtual bool UtcToLocalCalendar(FileTime utc, CalendarTime* out) = 0;
 
+  // --- Drive: true when the free-space query of a drive's root path
+  // ("D:\\") succeeds, which is how the installer tells that the drive
+  // exists (GetDiskFreeSpaceA).
+  virtual bool DriveExists(const char* rootPath) = 0;
+  // Makes drive |number| (1 for A, 26 for Z) the current drive (_chdrive).
+  virtual void ChangeDrive(int number) = 0;
+
+  // --- The embedded payload: resource "ZIP1" of type "ZIPFILE" of the
+  // program's own module. LocatePayload finds and loads it (once, when the
+  // main window is created); PayloadBytes gives its bytes and their count,
+  // 0 when it was not found; ReleasePayload frees it.
+  virtual void LocatePayload() = 0;
+  virtual const uint8_t* PayloadBytes(size_t* size) = 0;
+  virtual void ReleasePayload() = 0;
+
+  // --- The hidden main window: posts it |message| with both parameters 0.
+  virtual void PostToMainWindow(unsigned message) = 0;
+
   // --- Keyboard: true when Escape is down now or was pressed since the
   // previous query (GetAsyncKeyState).
   virtual bool EscapeKeyPressed() = 0;

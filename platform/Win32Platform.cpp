@@ -128,6 +128,14 @@ bool Win32Platform::UtcToLocalCalendar(FileTime utc, CalendarTime* out) {
   return true;
 }
 
+bool Win32Platform::DriveExists(const char* rootPath) {
+  // The four counts are not needed: success alone says the drive is there.
+  DWORD sectors, bytes, free, total;
+  return GetDiskFreeSpaceA(rootPath, &sectors, &bytes, &free, &total) != 0;
+}
+
+void Win32Platform::ChangeDrive(int number) { _chdrive(number); }
+
 bool Win32Platform::EscapeKeyPressed() {
   return GetAsyncKeyState(VK_ESCAPE) != 0;
 }

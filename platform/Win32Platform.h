@@ -16,6 +16,13 @@ class Win32Platform : public Platform {
   bool SetFileTimes(const char* path, FileTime utc) override;
   bool ReadLastWriteTime(const char* path, FileTime* utc) override;
   bool UtcToLocalCalendar(FileTime utc, CalendarTime* out) override;
+  bool DriveExists(const char* rootPath) override;
+  void ChangeDrive(int number) override;
+  // Payload and main window (Win32Program.cpp).
+  void LocatePayload() override;
+  const uint8_t* PayloadBytes(size_t* size) override;
+  void ReleasePayload() override;
+  void PostToMainWindow(unsigned message) override;
   bool EscapeKeyPressed() override;
   void ShowMessage(BoxOwner owner, const char* text,
                    const char* caption) override;
