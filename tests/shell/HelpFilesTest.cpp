@@ -1,6 +1,8 @@
 // The help files on real folders, the same on the host and on Windows: the
 // date rule for the index file, the normalised names and what is left alone.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -21,24 +23,25 @@ class HelpFilesTest : public ::testing::Test {
     fs::create_directories(drive_.Native("Quarn7/Tesmo"));
     fs::create_directories(drive_.Native("Quarn7/Help"));
   }
-
-  // Writes a file of the add-on or Help folder with a last-write time of
-  // base plus ticks (100 ns each).
-  void Put(const std::string& relative, const std::string& content,
-           int64_t ticks = 0) {
-    ASSERT_TRUE(drive_.Write(relative, content));
-    ASSERT_TRUE(platform().SetFileTimes(drive_.Path(relative).c_str(),
-                                        base_ + ticks));
+  // Writes "Quarn7\<relative>" with a last-write time of base plus ticks
+  // (100 ns each).
+  void Put(const std::string& relative, const std::string& content, int64_t ticks = 0) {
+    ASSERT_TRUE(std::ofstream(drive_.Native("Quarn7\\" + relative), std::ios::binary) << content);
+    ASSERT_TRUE(platform().SetFileTimes(drive_.Path("Quarn7\\" + relative).c_str(), base_ + ticks));
   }
-  // The exact names in a folder.
-  std::set<std::string> Names(const std::string& relative) {
-    std::set<std::string> names;
-    for (auto& entry : fs::directory_iterator(drive_.Native(relative)))
-      names.insert(entry.path().filename().string());
-    return names;
+  // The Help folder's files, "name=content" each.
+  std::set<std::string> Help() {
+    std::set<std::string> files;
+    for (auto& entry : fs::directory_iterator(drive_.Native("Quarn7/Help"))) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      files.insert(entry.path().filename().string() + "=" +
+                   std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    return files;
   }
-  int Place() {
-    return PlaceHelpFiles(platform(), drive_.Path("Quarn7\\Tesmo").c_str());
+  void Place() {
+    EXPECT_EQ(0, PlaceHelpFiles(platform(), drive_.Path("Quarn7\\Tesmo").c_str()));
+    EXPECT_TRUE(platform().messages.empty());
   }
   RecordingPlatform& platform() { return test_.platform(); }
 
@@ -50,80 +53,66 @@ class HelpFilesTest : public ::testing::Test {
 // The index file replaces the Help folder's copy unless it is older, to the
 // last tick, or cannot itself be opened (here: a folder of that name).
 TEST_F(HelpFilesTest, IndexFileFollowsTheDateRule) {
+  const int64_t kFolder = 1000;
   const struct {
     const char* what;
-    int64_t sourceTicks;  // against the Help folder's copy
+    int64_t sourceTicks;  // against the Help folder's copy, or kFolder
     bool helpCopy;
-    bool sourceIsFolder;
-    const char* expected;  // the Help folder's copy afterwards, or ""
+    std::set<std::string> expected;
   } cases[] = {
-      {"equal", 0, true, false, "new"},
-      {"older", -1, true, false, "old"},
-      {"newer", 1, true, false, "new"},
-      {"no copy in Help", 0, false, false, "new"},
-      {"unreadable source", 0, true, true, "old"},
-      {"unreadable source, no copy in Help", 0, false, true, ""},
+      {"equal", 0, true, {"Annexlist.chm=new"}},
+      {"older", -1, true, {"Annexlist.chm=old"}},
+      {"newer", 1, true, {"Annexlist.chm=new"}},
+      {"no copy in Help", 0, false, {"Annexlist.chm=new"}},
+      {"unreadable source", kFolder, true, {"Annexlist.chm=old"}},
+      {"unreadable source, no copy in Help", kFolder, false, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
     fs::remove_all(drive_.Native("Quarn7/Help/Annexlist.chm"));
-    if (c.sourceIsFolder)
+    if (c.sourceTicks == kFolder)
       fs::create_directory(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
     else
-      Put("Quarn7\\Tesmo\\Annexlist.chm", "new", c.sourceTicks);
-    if (c.helpCopy) Put("Quarn7\\Help\\Annexlist.chm", "old");
-    EXPECT_EQ(0, Place());
-    EXPECT_EQ(c.expected[0] ? c.expected : "<unreadable>",
-              drive_.Content("Quarn7\\Help\\Annexlist.chm"));
+      Put("Tesmo\\Annexlist.chm", "new", c.sourceTicks);
+    if (c.helpCopy) Put("Help\\Annexlist.chm", "old");
+    Place();
+    EXPECT_EQ(c.expected, Help());
   }
-  // The copy keeps the source's time, so the two now compare equal.
+  // The copy keeps the source's time, so the two now compare equal; a
+  // missing source compares as older.
   const std::string source = drive_.Path("Quarn7\\Tesmo\\Annexlist.chm");
   const std::string copy = drive_.Path("Quarn7\\Help\\Annexlist.chm");
   fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
-  Put("Quarn7\\Tesmo\\Annexlist.chm", "newest", 7);
+  Put("Tesmo\\Annexlist.chm", "newest", 7);
   Place();
   EXPECT_EQ(0, CompareFileTimes(platform(), source.c_str(), copy.c_str()));
-  EXPECT_EQ(-1, CompareFileTimes(platform(), (source + "x").c_str(),
-                                 copy.c_str()));
-  EXPECT_TRUE(platform().messages.empty());
+  EXPECT_EQ(-1, CompareFileTimes(platform(), (source + "x").c_str(), copy.c_str()));
 }
 
 // Found names arrive normalised and the index file is known in any case;
 // every other ".chm" replaces its copy whatever the times; nothing else is
-// copied and nothing is said.
+// copied. An add-on folder that is empty or missing, or a Help folder that
+// is missing, leaves everything as it was: the Help folder is never made.
 TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
-  Put("Quarn7\\Tesmo\\GUIDE.CHM", "guide");
-  Put("Quarn7\\Tesmo\\manual.chm", "manual, older", -10);
-  Put("Quarn7\\Tesmo\\ANNEXLIST.CHM", "index, older", -1);
-  Put("Quarn7\\Tesmo\\Notes.txt", "notes");
-  Put("Quarn7\\Help\\Manual.chm", "manual");
-  Put("Quarn7\\Help\\Annexlist.chm", "index");
-  Place();
-  EXPECT_EQ((std::set<std::string>{"Annexlist.chm", "Guide.chm", "Manual.chm"}),
-            Names("Quarn7/Help"));
-  EXPECT_EQ("guide", drive_.Content("Quarn7\\Help\\Guide.chm"));
-  EXPECT_EQ("manual, older", drive_.Content("Quarn7\\Help\\Manual.chm"));
-  EXPECT_EQ("index", drive_.Content("Quarn7\\Help\\Annexlist.chm"));
-  EXPECT_TRUE(platform().messages.empty());
-}
-
-// An add-on folder that is empty or missing, or a Help folder that is
-// missing, leaves everything as it was: the Help folder is never made.
-TEST_F(HelpFilesTest, NothingToPlaceTouchesNothing) {
-  Put("Quarn7\\Help\\Guide.chm", "guide");
+  Put("Help\\Manual.chm", "manual");
   Place();
   fs::remove(drive_.Native("Quarn7/Tesmo"));
   Place();
-  EXPECT_EQ(std::set<std::string>{"Guide.chm"}, Names("Quarn7/Help"));
-  EXPECT_EQ("guide", drive_.Content("Quarn7\\Help\\Guide.chm"));
-
-  fs::remove_all(drive_.Native("Quarn7/Help"));
+  EXPECT_EQ(std::set<std::string>{"Manual.chm=manual"}, Help());
   fs::create_directory(drive_.Native("Quarn7/Tesmo"));
-  Put("Quarn7\\Tesmo\\Guide.chm", "guide");
+  Put("Tesmo\\GUIDE.CHM", "guide");
+  Put("Tesmo\\manual.chm", "manual, older", -10);
+  Put("Tesmo\\ANNEXLIST.CHM", "index, older", -1);
+  Put("Tesmo\\Notes.txt", "notes");
+  Put("Help\\Annexlist.chm", "index");
+  Place();
+  EXPECT_EQ((std::set<std::string>{"Annexlist.chm=index", "Guide.chm=guide",
+                                   "Manual.chm=manual, older"}),
+            Help());
+  fs::remove_all(drive_.Native("Quarn7/Help"));
   Place();
   EXPECT_FALSE(fs::exists(drive_.Native("Quarn7/Help")));
-  EXPECT_TRUE(platform().messages.empty());
 }
 
 #ifndef _WIN32
@@ -132,12 +121,12 @@ TEST_F(HelpFilesTest, NothingToPlaceTouchesNothing) {
 // (Windows itself allows no such name in a folder of that depth.)
 TEST_F(HelpFilesTest, NameTooLongForThePathIsSkipped) {
   // The add-on folder's path is the longer of the two.
-  const std::string prefix = drive_.Path("Quarn7\\Tesmo\\");
-  const std::string fits = std::string(259 - prefix.size() - 4, 'a') + ".chm";
-  Put("Quarn7\\Tesmo\\" + fits, "fits");
-  Put("Quarn7\\Tesmo\\" + fits + ".chm", "too long");
+  const std::string fits =
+      std::string(259 - drive_.Path("Quarn7\\Tesmo\\").size() - 4, 'a') + ".chm";
+  Put("Tesmo\\" + fits, "fits");
+  Put("Tesmo\\" + fits + ".chm", "too long");
   Place();
-  EXPECT_EQ(std::set<std::string>{"A" + fits.substr(1)}, Names("Quarn7/Help"));
+  EXPECT_EQ(std::set<std::string>{"A" + fits.substr(1) + "=fits"}, Help());
 }
 #endif
 

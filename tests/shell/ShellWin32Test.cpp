@@ -18,49 +18,42 @@
 
 namespace {
 
-const char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kUserShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell "
-    "Folders";
-
-// Sets values of the current user's registry for the test's lifetime and
-// puts back what was there (or removes what was not).
-class RegistryValues {
+// Sets Shell Folders values of the current user for the test's lifetime and
+// puts back what was there (or removes what was not). Making a link copies
+// the user folder of the desktop over the plain one, so both are set alike.
+class ShellFolderValues {
  public:
-  ~RegistryValues() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->existed)
-        RegSetKeyValueA(HKEY_CURRENT_USER, it->key, it->name, it->type,
-                        it->data.data(), static_cast<DWORD>(it->data.size()));
-      else
+  ~ShellFolderValues() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+      if (it->type == REG_NONE)
         RegDeleteKeyValueA(HKEY_CURRENT_USER, it->key, it->name);
-    }
+      else
+        RegSetKeyValueA(HKEY_CURRENT_USER, it->key, it->name, it->type, it->data.data(),
+                        static_cast<DWORD>(it->data.size()));
   }
-  // Making a link copies the user folder of the desktop over the plain one,
-  // so both are set alike.
-  bool SetShellFolder(const char* name, const std::string& path) {
-    return Set(kUserShellFolders, name, path) && Set(kShellFolders, name, path);
+  bool Set(const char* name, const std::string& path) {
+    for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"}) {
+      char data[1024];
+      DWORD type = REG_NONE, size = sizeof data;
+      if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data,
+                       &size) != ERROR_SUCCESS)
+        type = REG_NONE, size = 0;
+      saved_.push_back({key, name, type, std::string(data, size)});
+      if (RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, path.c_str(),
+                          static_cast<DWORD>(path.size() + 1)) != ERROR_SUCCESS)
+        return false;
+    }
+    return true;
   }
 
  private:
   struct Saved {
     const char* key;
     const char* name;
-    bool existed;
     DWORD type;
     std::string data;
   };
-  bool Set(const char* key, const char* name, const std::string& text) {
-    char data[1024];
-    DWORD type = REG_SZ, size = sizeof data;
-    bool existed = RegGetValueA(HKEY_CURRENT_USER, key, name,
-                                RRF_RT_ANY | RRF_NOEXPAND, &type, data,
-                                &size) == ERROR_SUCCESS;
-    saved_.push_back({key, name, existed, type, std::string(data, existed ? size : 0)});
-    return RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(),
-                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
-  }
   std::vector<Saved> saved_;
 };
 
@@ -73,20 +66,17 @@ std::string LoadLink(const std::string& path) {
   WCHAR wide[MAX_PATH];
   MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
   char target[MAX_PATH] = "", folder[MAX_PATH] = "", description[MAX_PATH] = "";
-  bool ok =
-      SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                 IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile,
-                                     reinterpret_cast<void**>(&file))) &&
-      SUCCEEDED(file->Load(wide, STGM_READ)) &&
-      SUCCEEDED(link->GetPath(target, MAX_PATH, NULL, SLGP_RAWPATH)) &&
-      SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)) &&
-      SUCCEEDED(link->GetDescription(description, MAX_PATH));
+  bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                       IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(wide, STGM_READ)) &&
+            SUCCEEDED(link->GetPath(target, MAX_PATH, NULL, SLGP_RAWPATH)) &&
+            SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)) &&
+            SUCCEEDED(link->GetDescription(description, MAX_PATH));
   if (file) file->Release();
   if (link) link->Release();
   CoUninitialize();
-  return ok ? std::string(target) + " in " + folder + ": " + description
-            : "<unreadable>";
+  return ok ? std::string(target) + " in " + folder + ": " + description : "<unreadable>";
 }
 
 // A Start menu with its Programs folder and a desktop in the test's folder,
@@ -95,17 +85,16 @@ class ShellWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
     snprintf(Paths.Drive, sizeof Paths.Drive, "C:");
-    ASSERT_EQ(0, platform().MakeFolder(test_.Path("Start Menu").c_str()));
-    ASSERT_EQ(0, platform().MakeFolder(test_.Path("Start Menu\\Programs").c_str()));
-    ASSERT_EQ(0, platform().MakeFolder(test_.Path("Desktop").c_str()));
-    ASSERT_TRUE(registry_.SetShellFolder("Start Menu", test_.Path("Start Menu")));
-    ASSERT_TRUE(registry_.SetShellFolder("Desktop", test_.Path("Desktop")));
+    for (const char* folder : {"Start Menu", "Start Menu\\Programs", "Desktop"})
+      ASSERT_EQ(0, platform().MakeFolder(test_.Path(folder).c_str()));
+    ASSERT_TRUE(values_.Set("Start Menu", test_.Path("Start Menu")));
+    ASSERT_TRUE(values_.Set("Desktop", test_.Path("Desktop")));
   }
   void TearDown() override { Paths = saved_; }
   RecordingPlatform& platform() { return test_.platform(); }
 
   TestPlatform test_;
-  RegistryValues registry_;
+  ShellFolderValues values_;
   LoggingProgress progress_;
   InstallPaths saved_ = Paths;
 };
@@ -121,15 +110,11 @@ TEST_F(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
   EXPECT_EQ(1, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
   EXPECT_EQ(1, MakeAddonDesktopIcon(platform(), progress_, "Tesmo"));
   EXPECT_TRUE(platform().messages.empty());
-  const char* const links[][2] = {
-      {"Start Menu\\Programs\\Quarn 7\\QUARN 7 Help.lnk",
-       "C:\\Quarn7\\Dochost7.exe in C:\\Quarn7: QUARN Drawing"},
-      {"Start Menu\\Programs\\Quarn 7\\Tesmo.lnk",
-       "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing"},
-      {"Desktop\\Tesmo.lnk",
-       "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing"},
-  };
-  for (const auto& l : links) EXPECT_EQ(l[1], LoadLink(test_.Path(l[0])));
+  const std::string addon = "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing";
+  EXPECT_EQ("C:\\Quarn7\\Dochost7.exe in C:\\Quarn7: QUARN Drawing",
+            LoadLink(test_.Path("Start Menu\\Programs\\Quarn 7\\QUARN 7 Help.lnk")));
+  EXPECT_EQ(addon, LoadLink(test_.Path("Start Menu\\Programs\\Quarn 7\\Tesmo.lnk")));
+  EXPECT_EQ(addon, LoadLink(test_.Path("Desktop\\Tesmo.lnk")));
 }
 
 // Only the last folder level is made, so without "Programs" the save fails
@@ -137,8 +122,7 @@ TEST_F(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
 TEST_F(ShellWin32Test, StartMenuWithoutProgramsFailsAtSave) {
   ASSERT_TRUE(RemoveDirectoryA(test_.Path("Start Menu\\Programs").c_str()));
   EXPECT_EQ(0, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
-  EXPECT_EQ((std::vector<std::string>{"Failed at save shortcut",
-                                      "Failed to create shortcut",
+  EXPECT_EQ((std::vector<std::string>{"Failed at save shortcut", "Failed to create shortcut",
                                       ReportText(3)}),
             ShortcutBoxes(platform()));
   EXPECT_FALSE(test_.Exists("Start Menu/Programs"));
