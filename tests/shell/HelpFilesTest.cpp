@@ -15,33 +15,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
+typedef std::set<std::string> Files;
+
 class HelpFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(drive_.ok());
     ASSERT_TRUE(CalendarToFileTime({2014, 5, 3, 12, 0, 0}, &base_));
-    fs::create_directories(drive_.Native("Quarn7/Tesmo"));
-    fs::create_directories(drive_.Native("Quarn7/Help"));
+    for (const char* folder : {"Quarn7/Tesmo", "Quarn7/Help"})
+      fs::create_directories(drive_.Native(folder));
   }
-  // Writes "Quarn7\<relative>" with a last-write time of base plus ticks
-  // (100 ns each).
+  // Writes "Quarn7\<relative>" last written at base plus ticks (100 ns each).
   void Put(const std::string& relative, const std::string& content, int64_t ticks = 0) {
     ASSERT_TRUE(std::ofstream(drive_.Native("Quarn7\\" + relative), std::ios::binary) << content);
     ASSERT_TRUE(platform().SetFileTimes(drive_.Path("Quarn7\\" + relative).c_str(), base_ + ticks));
   }
-  // The Help folder's files, "name=content" each.
-  std::set<std::string> Help() {
-    std::set<std::string> files;
-    for (auto& entry : fs::directory_iterator(drive_.Native("Quarn7/Help"))) {
+  // Places the help files; the Help folder's files afterwards, "name=content".
+  Files Place() {
+    EXPECT_EQ(0, PlaceHelpFiles(platform(), drive_.Path("Quarn7\\Tesmo").c_str()));
+    EXPECT_TRUE(platform().messages.empty());
+    Files files;
+    std::error_code e;
+    for (auto& entry : fs::directory_iterator(drive_.Native("Quarn7/Help"), e)) {
       std::ifstream in(entry.path(), std::ios::binary);
       files.insert(entry.path().filename().string() + "=" +
                    std::string(std::istreambuf_iterator<char>(in), {}));
     }
     return files;
-  }
-  void Place() {
-    EXPECT_EQ(0, PlaceHelpFiles(platform(), drive_.Path("Quarn7\\Tesmo").c_str()));
-    EXPECT_TRUE(platform().messages.empty());
   }
   RecordingPlatform& platform() { return test_.platform(); }
 
@@ -51,24 +51,23 @@ class HelpFilesTest : public ::testing::Test {
 };
 
 // The index file replaces the Help folder's copy unless it is older, to the
-// last tick, or cannot itself be opened (here: a folder of that name).
+// last tick, or cannot itself be opened (here: a folder of that name). The
+// copy keeps the source's time, so the two compare equal afterwards.
 TEST_F(HelpFilesTest, IndexFileFollowsTheDateRule) {
   const int64_t kFolder = 1000;
   const struct {
-    const char* what;
     int64_t sourceTicks;  // against the Help folder's copy, or kFolder
     bool helpCopy;
-    std::set<std::string> expected;
+    const char* expected;  // the Help folder's copy afterwards
+    int order;             // CompareFileTimes afterwards
   } cases[] = {
-      {"equal", 0, true, {"Annexlist.chm=new"}},
-      {"older", -1, true, {"Annexlist.chm=old"}},
-      {"newer", 1, true, {"Annexlist.chm=new"}},
-      {"no copy in Help", 0, false, {"Annexlist.chm=new"}},
-      {"unreadable source", kFolder, true, {"Annexlist.chm=old"}},
-      {"unreadable source, no copy in Help", kFolder, false, {}},
+      {0, true, "new", 0},       {-1, true, "old", -1},     {1, true, "new", 0},
+      {0, false, "new", 0},      {kFolder, true, "old", -1}, {kFolder, false, nullptr, -1},
   };
+  const std::string source = drive_.Path("Quarn7\\Tesmo\\Annexlist.chm");
+  const std::string copy = drive_.Path("Quarn7\\Help\\Annexlist.chm");
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(std::to_string(c.sourceTicks) + (c.helpCopy ? " with a copy" : " alone"));
     fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
     fs::remove_all(drive_.Native("Quarn7/Help/Annexlist.chm"));
     if (c.sourceTicks == kFolder)
@@ -76,18 +75,9 @@ TEST_F(HelpFilesTest, IndexFileFollowsTheDateRule) {
     else
       Put("Tesmo\\Annexlist.chm", "new", c.sourceTicks);
     if (c.helpCopy) Put("Help\\Annexlist.chm", "old");
-    Place();
-    EXPECT_EQ(c.expected, Help());
+    EXPECT_EQ(c.expected ? Files{std::string("Annexlist.chm=") + c.expected} : Files{}, Place());
+    EXPECT_EQ(c.order, CompareFileTimes(platform(), source.c_str(), copy.c_str()));
   }
-  // The copy keeps the source's time, so the two now compare equal; a
-  // missing source compares as older.
-  const std::string source = drive_.Path("Quarn7\\Tesmo\\Annexlist.chm");
-  const std::string copy = drive_.Path("Quarn7\\Help\\Annexlist.chm");
-  fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
-  Put("Tesmo\\Annexlist.chm", "newest", 7);
-  Place();
-  EXPECT_EQ(0, CompareFileTimes(platform(), source.c_str(), copy.c_str()));
-  EXPECT_EQ(-1, CompareFileTimes(platform(), (source + "x").c_str(), copy.c_str()));
 }
 
 // Found names arrive normalised and the index file is known in any case;
@@ -98,18 +88,15 @@ TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
   Put("Help\\Manual.chm", "manual");
   Place();
   fs::remove(drive_.Native("Quarn7/Tesmo"));
-  Place();
-  EXPECT_EQ(std::set<std::string>{"Manual.chm=manual"}, Help());
+  EXPECT_EQ(Files{"Manual.chm=manual"}, Place());
   fs::create_directory(drive_.Native("Quarn7/Tesmo"));
   Put("Tesmo\\GUIDE.CHM", "guide");
   Put("Tesmo\\manual.chm", "manual, older", -10);
   Put("Tesmo\\ANNEXLIST.CHM", "index, older", -1);
   Put("Tesmo\\Notes.txt", "notes");
   Put("Help\\Annexlist.chm", "index");
-  Place();
-  EXPECT_EQ((std::set<std::string>{"Annexlist.chm=index", "Guide.chm=guide",
-                                   "Manual.chm=manual, older"}),
-            Help());
+  EXPECT_EQ((Files{"Annexlist.chm=index", "Guide.chm=guide", "Manual.chm=manual, older"}),
+            Place());
   fs::remove_all(drive_.Native("Quarn7/Help"));
   Place();
   EXPECT_FALSE(fs::exists(drive_.Native("Quarn7/Help")));
@@ -125,8 +112,7 @@ TEST_F(HelpFilesTest, NameTooLongForThePathIsSkipped) {
       std::string(259 - drive_.Path("Quarn7\\Tesmo\\").size() - 4, 'a') + ".chm";
   Put("Tesmo\\" + fits, "fits");
   Put("Tesmo\\" + fits + ".chm", "too long");
-  Place();
-  EXPECT_EQ(std::set<std::string>{"A" + fits.substr(1) + "=fits"}, Help());
+  EXPECT_EQ(Files{"A" + fits.substr(1) + "=fits"}, Place());
 }
 #endif
 

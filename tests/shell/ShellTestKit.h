@@ -15,6 +15,9 @@
 #include "app/ProgressSink.h"
 #include "tests/support/TestPlatform.h"
 
+const char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 // Makes Paths.Drive a drive whose "<Drive>\Quarn7" folder belongs to the
 // test, and restores the paths afterwards. On the host that is drive T:, the
 // test's own folder. Wine follows no drive letter put on a folder, so on
