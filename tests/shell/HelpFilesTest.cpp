@@ -104,14 +104,15 @@ TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
 
 #ifndef _WIN32
 // A name that would make a path beyond 259 characters is skipped, never
-// cut: cut, the second name's source path would be the first file's path.
+// cut: one character too long, cut, it would name the file beside it.
 // (Windows itself allows no such name in a folder of that depth.)
 TEST_F(HelpFilesTest, NameTooLongForThePathIsSkipped) {
   // The add-on folder's path is the longer of the two.
   const std::string fits =
       std::string(259 - drive_.Path("Quarn7\\Tesmo\\").size() - 4, 'a') + ".chm";
   Put("Tesmo\\" + fits, "fits");
-  Put("Tesmo\\" + fits + ".chm", "too long");
+  Put("Tesmo\\a" + fits, "too long");
+  Put("Tesmo\\a" + fits.substr(0, fits.size() - 1), "cut");
   EXPECT_EQ(Files{"A" + fits.substr(1) + "=fits"}, Place());
 }
 #endif

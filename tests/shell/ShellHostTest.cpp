@@ -130,22 +130,21 @@ struct ShortcutRun {
 // folder or COM call.
 TEST(ShortcutTest, EachRecipeLinksAfterStatusAndPauseOrShowsWhatFailed) {
   const std::string failed = "Failed to create shortcut", code3 = ReportText(3);
+  const char* all = "CoInitialize, CoCreateInstance, QueryInterface, Save, Release IPersistFile, "
+                    "Release IShellLinkA, CoUninitialize, ";
   const struct {
     LinkStep step;
     bool registered;
     Texts boxes;  // none when the link is made
     const char* calls;
   } runs[] = {
-      {LinkStep::None, true, {}, "CoInitialize, CoCreateInstance, QueryInterface, Save, "
-                                 "Release IPersistFile, Release IShellLinkA, CoUninitialize, "},
+      {LinkStep::None, true, {}, all},
       {LinkStep::Initialize, true, {"Failed to initialize COM system", code3}, "CoInitialize, "},
       {LinkStep::CreateInstance, true, {"Failed at create instance", failed, code3},
        "CoInitialize, CoCreateInstance, CoUninitialize, "},
       {LinkStep::QueryInterface, true, {"Failed at query interface", failed, code3},
        "CoInitialize, CoCreateInstance, QueryInterface, Release IShellLinkA, CoUninitialize, "},
-      {LinkStep::Save, true, {"Failed at save shortcut", failed, code3},
-       "CoInitialize, CoCreateInstance, QueryInterface, Save, Release IPersistFile, "
-       "Release IShellLinkA, CoUninitialize, "},
+      {LinkStep::Save, true, {"Failed at save shortcut", failed, code3}, all},
       {LinkStep::None, false, {ReportText(4)}, ""},
   };
   for (const Recipe& r : kRecipes) {
