@@ -1,6 +1,8 @@
 // The help files on real folders, the same on the host and on Windows: the
 // date rule for the index file, the normalised names and what is left alone.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -13,32 +15,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
+typedef std::set<std::string> Files;
+
 class HelpFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(drive_.ok());
     ASSERT_TRUE(CalendarToFileTime({2014, 5, 3, 12, 0, 0}, &base_));
-    fs::create_directories(drive_.Native("Quarn7/Tesmo"));
-    fs::create_directories(drive_.Native("Quarn7/Help"));
+    for (const char* folder : {"Quarn7/Tesmo", "Quarn7/Help"})
+      fs::create_directories(drive_.Native(folder));
   }
-
-  // Writes a file of the add-on or Help folder with a last-write time of
-  // base plus ticks (100 ns each).
-  void Put(const std::string& relative, const std::string& content,
-           int64_t ticks = 0) {
-    ASSERT_TRUE(drive_.Write(relative, content));
-    ASSERT_TRUE(platform().SetFileTimes(drive_.Path(relative).c_str(),
-                                        base_ + ticks));
+  // Writes "Quarn7\<relative>" last written at base plus ticks (100 ns each).
+  void Put(const std::string& relative, const std::string& content, int64_t ticks = 0) {
+    ASSERT_TRUE(std::ofstream(drive_.Native("Quarn7\\" + relative), std::ios::binary) << content);
+    ASSERT_TRUE(platform().SetFileTimes(drive_.Path("Quarn7\\" + relative).c_str(), base_ + ticks));
   }
-  // The exact names in a folder.
-  std::set<std::string> Names(const std::string& relative) {
-    std::set<std::string> names;
-    for (auto& entry : fs::directory_iterator(drive_.Native(relative)))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-  int Place() {
-    return PlaceHelpFiles(platform(), drive_.Path("Quarn7\\Tesmo").c_str());
+  // Places the help files; the Help folder's files afterwards, "name=content".
+  Files Place() {
+    EXPECT_EQ(0, PlaceHelpFiles(platform(), drive_.Path("Quarn7\\Tesmo").c_str()));
+    EXPECT_TRUE(platform().messages.empty());
+    Files files;
+    std::error_code e;
+    for (auto& entry : fs::directory_iterator(drive_.Native("Quarn7/Help"), e)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      files.insert(entry.path().filename().string() + "=" +
+                   std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    return files;
   }
   RecordingPlatform& platform() { return test_.platform(); }
 
@@ -48,96 +51,69 @@ class HelpFilesTest : public ::testing::Test {
 };
 
 // The index file replaces the Help folder's copy unless it is older, to the
-// last tick, or cannot itself be opened (here: a folder of that name).
+// last tick, or cannot itself be opened (here: a folder of that name). The
+// copy keeps the source's time, so the two compare equal afterwards.
 TEST_F(HelpFilesTest, IndexFileFollowsTheDateRule) {
+  const int64_t kFolder = 1000;
   const struct {
-    const char* what;
-    int64_t sourceTicks;  // against the Help folder's copy
+    int64_t sourceTicks;  // against the Help folder's copy, or kFolder
     bool helpCopy;
-    bool sourceIsFolder;
-    const char* expected;  // the Help folder's copy afterwards, or ""
+    const char* expected;  // the Help folder's copy afterwards
+    int order;             // CompareFileTimes afterwards
   } cases[] = {
-      {"equal", 0, true, false, "new"},
-      {"older", -1, true, false, "old"},
-      {"newer", 1, true, false, "new"},
-      {"no copy in Help", 0, false, false, "new"},
-      {"unreadable source", 0, true, true, "old"},
-      {"unreadable source, no copy in Help", 0, false, true, ""},
+      {0, true, "new", 0},       {-1, true, "old", -1},     {1, true, "new", 0},
+      {0, false, "new", 0},      {kFolder, true, "old", -1}, {kFolder, false, nullptr, -1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
-    fs::remove_all(drive_.Native("Quarn7/Help/Annexlist.chm"));
-    if (c.sourceIsFolder)
-      fs::create_directory(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
-    else
-      Put("Quarn7\\Tesmo\\Annexlist.chm", "new", c.sourceTicks);
-    if (c.helpCopy) Put("Quarn7\\Help\\Annexlist.chm", "old");
-    EXPECT_EQ(0, Place());
-    EXPECT_EQ(c.expected[0] ? c.expected : "<unreadable>",
-              drive_.Content("Quarn7\\Help\\Annexlist.chm"));
-  }
-  // The copy keeps the source's time, so the two now compare equal.
   const std::string source = drive_.Path("Quarn7\\Tesmo\\Annexlist.chm");
   const std::string copy = drive_.Path("Quarn7\\Help\\Annexlist.chm");
-  fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
-  Put("Quarn7\\Tesmo\\Annexlist.chm", "newest", 7);
-  Place();
-  EXPECT_EQ(0, CompareFileTimes(platform(), source.c_str(), copy.c_str()));
-  EXPECT_EQ(-1, CompareFileTimes(platform(), (source + "x").c_str(),
-                                 copy.c_str()));
-  EXPECT_TRUE(platform().messages.empty());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.sourceTicks) + (c.helpCopy ? " with a copy" : " alone"));
+    fs::remove_all(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
+    fs::remove_all(drive_.Native("Quarn7/Help/Annexlist.chm"));
+    if (c.sourceTicks == kFolder)
+      fs::create_directory(drive_.Native("Quarn7/Tesmo/Annexlist.chm"));
+    else
+      Put("Tesmo\\Annexlist.chm", "new", c.sourceTicks);
+    if (c.helpCopy) Put("Help\\Annexlist.chm", "old");
+    EXPECT_EQ(c.expected ? Files{std::string("Annexlist.chm=") + c.expected} : Files{}, Place());
+    EXPECT_EQ(c.order, CompareFileTimes(platform(), source.c_str(), copy.c_str()));
+  }
 }
 
 // Found names arrive normalised and the index file is known in any case;
 // every other ".chm" replaces its copy whatever the times; nothing else is
-// copied and nothing is said.
+// copied. An add-on folder that is empty or missing, or a Help folder that
+// is missing, leaves everything as it was: the Help folder is never made.
 TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
-  Put("Quarn7\\Tesmo\\GUIDE.CHM", "guide");
-  Put("Quarn7\\Tesmo\\manual.chm", "manual, older", -10);
-  Put("Quarn7\\Tesmo\\ANNEXLIST.CHM", "index, older", -1);
-  Put("Quarn7\\Tesmo\\Notes.txt", "notes");
-  Put("Quarn7\\Help\\Manual.chm", "manual");
-  Put("Quarn7\\Help\\Annexlist.chm", "index");
-  Place();
-  EXPECT_EQ((std::set<std::string>{"Annexlist.chm", "Guide.chm", "Manual.chm"}),
-            Names("Quarn7/Help"));
-  EXPECT_EQ("guide", drive_.Content("Quarn7\\Help\\Guide.chm"));
-  EXPECT_EQ("manual, older", drive_.Content("Quarn7\\Help\\Manual.chm"));
-  EXPECT_EQ("index", drive_.Content("Quarn7\\Help\\Annexlist.chm"));
-  EXPECT_TRUE(platform().messages.empty());
-}
-
-// An add-on folder that is empty or missing, or a Help folder that is
-// missing, leaves everything as it was: the Help folder is never made.
-TEST_F(HelpFilesTest, NothingToPlaceTouchesNothing) {
-  Put("Quarn7\\Help\\Guide.chm", "guide");
+  Put("Help\\Manual.chm", "manual");
   Place();
   fs::remove(drive_.Native("Quarn7/Tesmo"));
-  Place();
-  EXPECT_EQ(std::set<std::string>{"Guide.chm"}, Names("Quarn7/Help"));
-  EXPECT_EQ("guide", drive_.Content("Quarn7\\Help\\Guide.chm"));
-
-  fs::remove_all(drive_.Native("Quarn7/Help"));
+  EXPECT_EQ(Files{"Manual.chm=manual"}, Place());
   fs::create_directory(drive_.Native("Quarn7/Tesmo"));
-  Put("Quarn7\\Tesmo\\Guide.chm", "guide");
+  Put("Tesmo\\GUIDE.CHM", "guide");
+  Put("Tesmo\\manual.chm", "manual, older", -10);
+  Put("Tesmo\\ANNEXLIST.CHM", "index, older", -1);
+  Put("Tesmo\\Notes.txt", "notes");
+  Put("Help\\Annexlist.chm", "index");
+  EXPECT_EQ((Files{"Annexlist.chm=index", "Guide.chm=guide", "Manual.chm=manual, older"}),
+            Place());
+  fs::remove_all(drive_.Native("Quarn7/Help"));
   Place();
   EXPECT_FALSE(fs::exists(drive_.Native("Quarn7/Help")));
-  EXPECT_TRUE(platform().messages.empty());
 }
 
 #ifndef _WIN32
 // A name that would make a path beyond 259 characters is skipped, never
-// cut: cut, the second name's source path would be the first file's path.
+// cut: one character too long, cut, it would name the file beside it.
 // (Windows itself allows no such name in a folder of that depth.)
 TEST_F(HelpFilesTest, NameTooLongForThePathIsSkipped) {
   // The add-on folder's path is the longer of the two.
-  const std::string prefix = drive_.Path("Quarn7\\Tesmo\\");
-  const std::string fits = std::string(259 - prefix.size() - 4, 'a') + ".chm";
-  Put("Quarn7\\Tesmo\\" + fits, "fits");
-  Put("Quarn7\\Tesmo\\" + fits + ".chm", "too long");
-  Place();
-  EXPECT_EQ(std::set<std::string>{"A" + fits.substr(1)}, Names("Quarn7/Help"));
+  const std::string fits =
+      std::string(259 - drive_.Path("Quarn7\\Tesmo\\").size() - 4, 'a') + ".chm";
+  Put("Tesmo\\" + fits, "fits");
+  Put("Tesmo\\a" + fits, "too long");
+  Put("Tesmo\\a" + fits.substr(0, fits.size() - 1), "cut");
+  EXPECT_EQ(Files{"A" + fits.substr(1) + "=fits"}, Place());
 }
 #endif
 

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,24 +15,24 @@
 #include "app/ProgressSink.h"
 #include "tests/support/TestPlatform.h"
 
+const char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 // Makes Paths.Drive a drive whose "<Drive>\Quarn7" folder belongs to the
 // test, and restores the paths afterwards. On the host that is drive T:, the
-// test's own folder. Windows offers no way to put a letter on a folder
-// that Wine follows, so there it is the "Quarn7" folder of the temp
-// folder's drive: made by the test with a mark in it and removed
-// afterwards; one without the mark is not the test's, and is refused
-// (ok() false).
+// test's own folder. Wine follows no drive letter put on a folder, so on
+// Windows it is "Quarn7" on the temp folder's drive: made by the test with
+// a mark in it and removed afterwards; one without the mark is not the
+// test's and is refused (ok() false).
 class TestDrive {
  public:
   explicit TestDrive(TestPlatform& test) : test_(test), saved_(Paths) {
     snprintf(Paths.Drive, sizeof Paths.Drive, "%.2s", test.Root().c_str());
 #ifdef _WIN32
-    std::error_code error;
-    if (std::filesystem::exists(Native(kMark), error))
-      std::filesystem::remove_all(Native("Quarn7"), error);
-    ok_ = !std::filesystem::exists(Native("Quarn7"), error) && !error &&
-          std::filesystem::create_directory(Native("Quarn7"), error) &&
-          Write(kMark, "");
+    std::error_code e;
+    if (std::filesystem::exists(Native(kMark), e)) std::filesystem::remove_all(Native("Quarn7"), e);
+    ok_ = !std::filesystem::exists(Native("Quarn7"), e) && !e &&
+          std::filesystem::create_directory(Native("Quarn7"), e) && std::ofstream(Native(kMark));
 #endif
   }
   ~TestDrive() {
@@ -56,20 +55,9 @@ class TestDrive {
     return test_.NativePath(relative);
 #endif
   }
-  bool Write(const std::string& relative, const std::string& content) const {
-    std::ofstream out(Native(relative), std::ios::binary);
-    return out.write(content.data(), content.size()).flush().good();
-  }
-  // The file's bytes, or "<unreadable>".
-  std::string Content(const std::string& relative) const {
-    std::ifstream in(Native(relative), std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {})
-              : "<unreadable>";
-  }
 
  private:
   static constexpr const char* kMark = "Quarn7\\made-by-shell-tests";
-
   TestPlatform& test_;
   InstallPaths saved_;
   bool ok_ = true;
@@ -88,17 +76,13 @@ inline std::vector<std::string> ShortcutBoxes(const RecordingPlatform& platform)
 }
 
 // Status texts and pauses in the order they came; at each pause, what
-// check() says about the world then (which boxes, which folders).
+// check() says about the world then.
 class LoggingProgress : public ProgressSink {
  public:
   std::function<std::string()> check = [] { return std::string(); };
   std::vector<std::string> events;
 
-  void SetStatus(const char* text) override {
-    events.push_back(std::string("status ") + text);
-  }
+  void SetStatus(const char* text) override { events.push_back(std::string("status ") + text); }
   int AddFileLine(const char*) override { return 1; }
-  void Pause(int ms) override {
-    events.push_back("pause " + std::to_string(ms) + check());
-  }
+  void Pause(int ms) override { events.push_back("pause " + std::to_string(ms) + check()); }
 };

@@ -1,0 +1,168 @@
+// Desktop integration on the host: the shell folder lookup on the in-memory
+// registry (ASCII-only case rules, the 128-byte buffers, no key left open),
+// and the three shortcut recipes with the link files they write, the boxes
+// and their order when a COM step fails, and the missing folder. (The Start
+// menu without "Programs" runs on the real shell under Wine.)
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/MessageReporter.h"
+#include "shell/ShellFolder.h"
+#include "shell/Shortcut.h"
+#include "tests/shell/ShellTestKit.h"
+
+namespace {
+
+std::string Text(const std::string& s) { return s + '\0'; }
+
+TEST(ShellFolderTest, LookupsFollowTheNameAndBufferRules) {
+  const std::string n127(127, 'n'), n128(128, 'n');
+  const std::string path127 = "C:\\" + std::string(124, 'p'), path128 = path127 + "p";
+  // Each case adds subkey first (when given), then under key a value whose
+  // 128-character name does not fit and is skipped, then name = data (none
+  // when name is empty).
+  const struct {
+    const char* what;
+    const char* lookup;
+    std::string name, data, expected;  // expected "" for none
+    std::string subkey = "", key = kShellFoldersKey;
+  } cases[] = {
+      {"other ASCII case", "Start Menu", "START MENU", Text("C:\\Start"), "C:\\Start", "",
+       "SOFTWARE\\microsoft\\WINDOWS\\currentVersion\\EXPLORER\\shell folders"},
+      {"non-ASCII letters unfolded", "caf\xE9", "Caf\xC9", Text("C:\\Cafe"), ""},
+      {"non-ASCII letters equal", "CAF\xC9", "Caf\xC9", Text("C:\\Cafe"), "C:\\Cafe"},
+      {"127-character subkey before the component", "Desktop", "Desktop", Text("C:\\Desk"),
+       "C:\\Desk", "Software\\" + n127},
+      {"128-character subkey ends the level", "Desktop", "Desktop", Text("C:\\Desk"), "",
+       "Software\\" + n128},
+      {"127-character path whole", "Desktop", "Desktop", Text(path127), path127},
+      {"128-character path none", "Desktop", "Desktop", Text(path128), ""},
+      {"128 bytes without terminator none", "Desktop", "Desktop", path128, ""},
+      {"short data without terminator", "Desktop", "Desktop", "C:\\Desk", "C:\\Desk"},
+      {"component missing", "Desktop", "Desktop", Text("C:\\Desk"), "", "",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Folders"},
+      {"key without values", "Desktop", "", "", "", kShellFoldersKey},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    HostPlatform platform;
+    HostRegistry& registry = platform.Registry();
+    if (!c.subkey.empty()) registry.AddKey(c.subkey.c_str());
+    if (!c.name.empty()) registry.SetText(c.key.c_str(), n128.c_str(), "C:\\Wrong");
+    if (!c.name.empty()) registry.SetBytes(c.key.c_str(), c.name.c_str(), c.data);
+    const char* found = LookupShellFolder(platform, c.lookup);
+    EXPECT_EQ(c.expected.empty() ? "<none>" : c.expected, found ? found : "<none>");
+    EXPECT_EQ(0, registry.OpenKeys());
+    EXPECT_EQ(0, registry.BadCloses());
+  }
+  // A folder missing after one found is none, not the earlier path; so is
+  // one whose key refuses to open.
+  HostPlatform platform;
+  HostRegistry& registry = platform.Registry();
+  registry.SetText(kShellFoldersKey, "Start Menu", "C:\\Start");
+  EXPECT_STREQ("C:\\Start", LookupShellFolder(platform, "Start Menu"));
+  EXPECT_EQ(nullptr, LookupShellFolder(platform, "Desktop"));
+  registry.RefuseOpen(kShellFoldersKey);
+  EXPECT_EQ(nullptr, LookupShellFolder(platform, "Start Menu"));
+  EXPECT_EQ(0, registry.OpenKeys());
+  EXPECT_EQ(0, registry.BadCloses());
+}
+
+typedef std::vector<std::string> Texts;
+
+// What each recipe is to make, the help item first, then the add-on's item
+// and icon. The empty subfolder of the desktop leaves two separators before
+// the link's name.
+const struct Recipe {
+  const char* status;
+  const char* link;  // below the test's drive
+  const char* content;
+} kRecipes[] = {
+    {"Creating Help Start Menu Item", "Start Menu\\Programs\\Quarn 7\\QUARN 7 Help.lnk",
+     "Target=T:\\Quarn7\\Dochost7.exe\nWorkingDirectory=T:\\Quarn7\n"},
+    {"Creating Tesmo Start Menu Item", "Start Menu\\Programs\\Quarn 7\\Tesmo.lnk",
+     "Target=T:\\Quarn7\\Quarn7.exe\nWorkingDirectory=T:\\Quarn7\\Tesmo\n"},
+    {"Creating Tesmo Desktop Icon", "Desktop\\\\Tesmo.lnk",
+     "Target=T:\\Quarn7\\Quarn7.exe\nWorkingDirectory=T:\\Quarn7\\Tesmo\n"},
+};
+
+// One recipe run on drive T: with a Start menu (with its Programs folder)
+// and a desktop, in the registry unless told otherwise, and COM failing at
+// the step given. At the pause, notes anything already shown or made.
+struct ShortcutRun {
+  ShortcutRun(const Recipe& r, LinkStep failAt, bool registered = true) {
+    HostRegistry& registry = platform().Registry();
+    if (registered) registry.SetText(kShellFoldersKey, "Start Menu", "T:\\Start Menu");
+    if (registered) registry.SetText(kShellFoldersKey, "Desktop", "T:\\Desktop");
+    for (const char* folder : {"Start Menu", "Start Menu\\Programs", "Desktop"})
+      EXPECT_EQ(0, platform().MakeFolder(test.Path(folder).c_str()));
+    platform().ShellLinks().failAt = failAt;
+    progress.check = [&] {
+      return !platform().messages.empty() || test.Exists("Start Menu/Programs/Quarn 7") ||
+                     test.Exists("Desktop/Tesmo.lnk")
+                 ? " after something was touched" : "";
+    };
+    result = &r == kRecipes       ? MakeHelpStartMenuItem(platform(), progress)
+             : &r == kRecipes + 1 ? MakeAddonStartMenuItem(platform(), progress, "Tesmo")
+                                  : MakeAddonDesktopIcon(platform(), progress, "Tesmo");
+  }
+  RecordingPlatform& platform() { return test.platform(); }
+  // The COM calls made, setters and arguments left out.
+  std::string Calls() {
+    std::string calls;
+    for (const std::string& call : platform().ShellLinks().calls)
+      if (call.compare(0, 3, "Set")) calls += (call.compare(0, 5, "Save ") ? call : "Save") + ", ";
+    return calls;
+  }
+
+  TestPlatform test;
+  TestDrive drive{test};
+  LoggingProgress progress;
+  int result;
+};
+
+// Each recipe made, then failing at each COM step: the failing step's box,
+// then "Failed to create shortcut" (not after COM itself failed), then code
+// 3, with whatever was made released and every initialise balanced. Without
+// the folder in the registry: code 4 alone, before any status, pause,
+// folder or COM call.
+TEST(ShortcutTest, EachRecipeLinksAfterStatusAndPauseOrShowsWhatFailed) {
+  const std::string failed = "Failed to create shortcut", code3 = ReportText(3);
+  const char* all = "CoInitialize, CoCreateInstance, QueryInterface, Save, Release IPersistFile, "
+                    "Release IShellLinkA, CoUninitialize, ";
+  const struct {
+    LinkStep step;
+    bool registered;
+    Texts boxes;  // none when the link is made
+    const char* calls;
+  } runs[] = {
+      {LinkStep::None, true, {}, all},
+      {LinkStep::Initialize, true, {"Failed to initialize COM system", code3}, "CoInitialize, "},
+      {LinkStep::CreateInstance, true, {"Failed at create instance", failed, code3},
+       "CoInitialize, CoCreateInstance, CoUninitialize, "},
+      {LinkStep::QueryInterface, true, {"Failed at query interface", failed, code3},
+       "CoInitialize, CoCreateInstance, QueryInterface, Release IShellLinkA, CoUninitialize, "},
+      {LinkStep::Save, true, {"Failed at save shortcut", failed, code3}, all},
+      {LinkStep::None, false, {ReportText(4)}, ""},
+  };
+  for (const Recipe& r : kRecipes) {
+    for (const auto& c : runs) {
+      SCOPED_TRACE(std::string(r.status) + ": " + (c.boxes.empty() ? "made" : c.boxes[0]));
+      ShortcutRun run(r, c.step, c.registered);
+      EXPECT_EQ(c.boxes.empty(), run.result);
+      EXPECT_EQ(c.boxes, ShortcutBoxes(run.platform()));
+      EXPECT_EQ(c.calls, run.Calls());
+      EXPECT_EQ((c.registered ? Texts{std::string("status ") + r.status, "pause 500"} : Texts{}),
+                run.progress.events);
+      EXPECT_EQ(c.boxes.empty() ? std::string("[Shell link]\n") + r.content +
+                                      "Description=QUARN Drawing\n"
+                                : "<unreadable>",
+                run.test.Content(r.link));
+      EXPECT_TRUE(c.registered || !run.test.Exists("Start Menu/Programs/Quarn 7"));
+    }
+  }
+}
+
+}  // namespace
