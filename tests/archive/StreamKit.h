@@ -66,9 +66,7 @@ struct Stream {
   Stream& Fixed(bool last) {
     std::vector<int> l(288);
     for (int s = 0; s < 288; s++) l[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
-    lit = HuffmanCode(l);
-    dist = HuffmanCode(std::vector<int>(32, 5));
-    return Bits(last | 1 << 1, 3);
+    return Codes(l, std::vector<int>(32, 5)).Bits(last | 1 << 1, 3);
   }
   // A dynamic block's header: counts, the code-length code (19 lengths by
   // symbol), then |sequence| of code-length symbols with their repeat bits.
