@@ -62,12 +62,10 @@ std::string Build(const std::vector<unsigned>& lengths, unsigned width) {
   return shape;
 }
 
-// A first level is as wide as asked, but no narrower than the shortest code
-// and no wider than the longest, and cut so that the end-of-block code ends
-// at its last bit: its lookup never fetches bits beyond the code, which
-// after the last block may be bits of nothing. A table opened where the
-// codes reach the width limit grows once more: {1, 12, 13} at width 6 give
-// 32 sub-tables of 7 bits (link op 23), 33 blocks in all.
+// A first level is as wide as asked, within the shortest and longest code,
+// and cut where the end-of-block code ends, so its lookup never fetches bits
+// past the last block. A table opened where the codes reach the width limit
+// grows once more: 32 sub-tables of 7 bits (link op 23) for {1, 12, 13}.
 TEST(DecodeTableTest, WidthsAndShapes) {
   std::vector<unsigned> fixed(288);
   for (unsigned s = 0; s < 288; s++) fixed[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
@@ -123,9 +121,8 @@ Stream RepeatPastTheEnd(int repeat) {
       .End();
 }
 
-// Status 0 streams must decode in full; a single 1-bit code is complete.
-// Bad streams go on as good ones after the fault, so that only the fault
-// can give their status.
+// Status 0 streams decode in full (a single 1-bit code is complete); bad ones
+// go on as good ones after the fault, so only the fault gives their status.
 TEST(InflateTest, EveryKindOfStreamGivesItsStatus) {
   std::vector<int> over = PlainCodeLengths(), incomplete = PlainCodeLengths();
   over[18] = 3;
@@ -212,15 +209,12 @@ TEST(InflateTest, StreamStandsAfterTheDeflateDataWhereverItEnds) {
   }
 }
 
-// An error inside a symbol ends the decode with the archive stream right
-// after the byte that holds the last bit the lookups asked for, as the
-// byte-at-a-time input would leave it, though the decoder reads ahead a
-// word at a time: deep in a block (the word-wide loop) and with one-byte
-// refills (the careful loop), at every bit alignment. The last bit asked
-// for: the 5-bit distance lookup of code 30; the 7-bit first level and the
-// 1-bit sub-table of length symbol 286; the 1-bit table of a single 1-bit
-// distance code, whose unused twin is invalid, also right after a header
-// whose last lookup fetched bits that the 2-bit codes after it do not use.
+// An error inside a symbol leaves the archive stream right after the byte
+// holding the last bit the lookups asked for, as the byte-at-a-time input
+// would, in the word-wide loop and with one-byte refills, at every bit
+// alignment. Reach: the 5-bit lookup of distance 30; the 7-bit level and
+// 1-bit sub-table of length 286; the invalid twin of a single 1-bit distance
+// code, also right after a header whose last lookup fetched spare bits.
 TEST(InflateTest, AnErrorLeavesTheStreamWhereTheByteInputWould) {
   const std::string tail = std::string(kNextHeader) + std::string(60, 'T');
   for (int lead = 1; lead <= 16; lead++) {
@@ -246,11 +240,9 @@ TEST(InflateTest, AnErrorLeavesTheStreamWhereTheByteInputWould) {
 }
 
 // Long matches of every kind of distance end at every offset around each
-// window's end, over more windows than the decoder keeps at once, so that
-// copies in 8- and 16-byte steps run into the room after the last window
-// and the bytes move back to the front; full windows are written whole, and
-// a final flush of nothing writes nothing. Then matches right after a
-// stored block cross the end of the window and reach 32768 back.
+// window's end, over more windows than the decoder keeps, so step copies run
+// into the slack and bytes move back to the front; whole windows are written
+// once, an empty final flush writes nothing; matches after a stored block.
 TEST(InflateTest, MatchesEndAtEveryOffsetAroundTheWindowEnds) {
   for (int distance : {1, 3, 8, 12, 16, 40, 32768}) {
     for (int lead = 0; lead < 16; lead++) {
