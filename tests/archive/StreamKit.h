@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/ExpandState.h"
@@ -30,18 +31,11 @@ struct HuffmanCode {
   HuffmanCode(std::vector<int> l = {}) : lengths(std::move(l)), codes(lengths.size()) {
     uint32_t count[17] = {}, next[17] = {};
     for (int len : lengths) count[len]++;
-    count[0] = 0;
-    for (int bits = 1; bits <= 16; bits++) next[bits] = (next[bits - 1] + count[bits - 1]) << 1;
+    for (int bits = 2; bits <= 16; bits++) next[bits] = (next[bits - 1] + count[bits - 1]) << 1;
     for (size_t s = 0; s < lengths.size(); s++)
       if (lengths[s]) codes[s] = next[lengths[s]]++;
   }
 };
-
-inline std::vector<int> FixedLiteralLengths() {
-  std::vector<int> l(288);
-  for (int s = 0; s < 288; s++) l[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
-  return l;
-}
 
 // A complete code-length code: symbols 0-12 of 4 bits, 13-18 of 5 bits.
 inline std::vector<int> PlainCodeLengths() {
@@ -49,11 +43,6 @@ inline std::vector<int> PlainCodeLengths() {
   for (int s = 13; s < 19; s++) l[s] = 5;
   return l;
 }
-
-// A code-length symbol with its repeat bits.
-struct LengthSymbol {
-  int symbol, extra;
-};
 
 // A deflate stream built block by block, with the output it stands for.
 struct Stream {
@@ -63,11 +52,6 @@ struct Stream {
       if (used == 0) bytes.push_back(0);
       bytes.back() = static_cast<char>(bytes.back() | ((value >> i & 1) << used));
     }
-    return *this;
-  }
-  // A Huffman code, most significant bit first.
-  Stream& Code(uint32_t code, int length) {
-    for (int i = length - 1; i >= 0; i--) Bits(code >> i, 1);
     return *this;
   }
   // |lengthError| is xor-ed into the length's complement.
@@ -80,36 +64,45 @@ struct Stream {
     return *this;
   }
   Stream& Fixed(bool last) {
-    lit = HuffmanCode(FixedLiteralLengths());
-    dist = HuffmanCode(std::vector<int>(32, 5));
-    return Bits(last | 1 << 1, 3);
+    std::vector<int> l(288);
+    for (int s = 0; s < 288; s++) l[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+    return Codes(l, std::vector<int>(32, 5)).Bits(last | 1 << 1, 3);
   }
   // A dynamic block's header: counts, the code-length code (19 lengths by
-  // symbol), then |sequence| in that code.
+  // symbol), then |sequence| of code-length symbols with their repeat bits.
   Stream& Header(bool last, int nl, int nd, const std::vector<int>& codeLengthCode,
-                 const std::vector<LengthSymbol>& sequence) {
+                 const std::vector<std::pair<int, int>>& sequence) {
     static const int kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     Bits(last | 2 << 1 | (nl - 257) << 3 | (nd - 1) << 8 | 15 << 13, 17);
     for (int j = 0; j < 19; j++) Bits(codeLengthCode[kOrder[j]], 3);
     HuffmanCode code(codeLengthCode);
-    for (const LengthSymbol& s : sequence) {
-      Put(code, s.symbol);
-      if (s.symbol >= 16) Bits(s.extra, s.symbol == 16 ? 2 : s.symbol == 17 ? 3 : 7);
+    for (const auto& s : sequence) {
+      Put(code, s.first);
+      if (s.first >= 16) Bits(s.second, s.first == 16 ? 2 : s.first == 17 ? 3 : 7);
     }
     return *this;
   }
   // A dynamic block whose header sends each code length as itself.
   Stream& Dynamic(bool last, const std::vector<int>& literals, const std::vector<int>& distances,
                   const std::vector<int>& codeLengthCode = PlainCodeLengths()) {
-    std::vector<LengthSymbol> sequence;
+    std::vector<std::pair<int, int>> sequence;
     for (int l : literals) sequence.push_back({l, 0});
     for (int l : distances) sequence.push_back({l, 0});
+    return Header(last, static_cast<int>(literals.size()), static_cast<int>(distances.size()),
+                  codeLengthCode, sequence)
+        .Codes(literals, distances);
+  }
+  // The codes the block's symbols are sent in.
+  Stream& Codes(const std::vector<int>& literals, const std::vector<int>& distances) {
     lit = HuffmanCode(literals);
     dist = HuffmanCode(distances);
-    return Header(last, static_cast<int>(literals.size()), static_cast<int>(distances.size()),
-                  codeLengthCode, sequence);
+    return *this;
   }
-  Stream& Put(const HuffmanCode& c, int symbol) { return Code(c.codes[symbol], c.lengths[symbol]); }
+  // A Huffman code goes most significant bit first.
+  Stream& Put(const HuffmanCode& c, int symbol) {
+    for (int i = c.lengths[symbol] - 1; i >= 0; i--) Bits(c.codes[symbol] >> i, 1);
+    return *this;
+  }
   Stream& Symbol(int symbol) { return Put(lit, symbol); }
   Stream& Distance(int code) { return Put(dist, code); }
   Stream& End() { return Symbol(256); }
@@ -118,18 +111,17 @@ struct Stream {
     expected += s;
     return *this;
   }
-  // A match: length and distance symbols with their extra bits.
+  // A match: length and distance symbols with their extra bits, the bases
+  // summed from the extra-bit counts of RFC 1951, 3.2.5.
   Stream& Match(int length, int distance) {
-    static const int kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,  17,  19,  23,  27,
-                                        31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-    static const int kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,
-                                          33,  49,  65,  97,  129, 193,  257,  385,  513,  769,
-                                          1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-    int s = 28, d = 29;
-    while (kLengthBase[s] > length) s--;
-    while (kDistanceBase[d] > distance) d--;
-    Symbol(257 + s).Bits(length - kLengthBase[s], s < 8 || s == 28 ? 0 : (s - 4) / 4);
-    Distance(d).Bits(distance - kDistanceBase[d], d < 4 ? 0 : (d - 2) / 2);
+    int s = 0, base = 3, d = 0, dbase = 1;
+    auto lengthExtra = [](int s) { return s < 8 ? 0 : (s - 4) / 4; };
+    auto distanceExtra = [](int d) { return d < 4 ? 0 : (d - 2) / 2; };
+    for (; length < 258 && base + (1 << lengthExtra(s)) <= length; s++) base += 1 << lengthExtra(s);
+    for (; dbase + (1 << distanceExtra(d)) <= distance; d++) dbase += 1 << distanceExtra(d);
+    if (length == 258) Symbol(285);
+    else Symbol(257 + s).Bits(length - base, lengthExtra(s));
+    Distance(d).Bits(distance - dbase, distanceExtra(d));
     // Before the first byte the window holds |history|, circularly.
     for (int i = 0; i < length; i++) {
       const long from = static_cast<long>(expected.size()) - distance;
@@ -166,14 +158,11 @@ inline Decoded Decode(const std::string& stream, size_t chunk = 1 << 20,
   Expansion.output = &out;
   Expansion.bytesWritten = 0;
   CrcUpdate(nullptr, 0);
-  Decoded d;
-  d.status = Inflate();
+  const int status = Inflate();
   ReleaseFixedTables();
-  for (int c; (c = NextByte()) >= 0;) d.rest += static_cast<char>(c);
-  d.out = out.bytes;
-  d.writes = out.writes;
-  d.crc = CrcUpdate(Expansion.window, 0);
-  d.counted = Expansion.bytesWritten;
+  std::string rest;
+  for (int c; (c = NextByte()) >= 0;) rest += static_cast<char>(c);
+  Decoded d = {status, out.bytes, out.writes, rest, CrcUpdate(Expansion.window, 0), Expansion.bytesWritten};
   AttachArchive(nullptr);
   Expansion.output = nullptr;
   return d;
