@@ -166,18 +166,22 @@ uint32_t CrcUpdate(const uint8_t* data, uint32_t length) {
   return c ^ 0xFFFFFFFFu;
 }
 
-int FlushWindow(const uint8_t* bytes, uint32_t count) {
+// What both flushes do: CRC, write and count, whatever the write achieved.
+// False when the write fell short.
+bool FlushBytes(const uint8_t* bytes, uint32_t count) {
   CrcUpdate(bytes, count);
-  if (!WriteBytes(bytes, count)) Expansion.shortWrites++;
+  bool written = WriteBytes(bytes, count);
   Expansion.bytesWritten += count;
+  return written;
+}
+
+int FlushWindow(const uint8_t* bytes, uint32_t count) {
+  if (!FlushBytes(bytes, count)) Expansion.shortWrites++;
   return 0;
 }
 
 bool FlushStored() {
-  uint32_t count = Expansion.storedCount;
-  CrcUpdate(Expansion.window, count);
-  bool fellShort = !WriteBytes(Expansion.window, count);
-  Expansion.bytesWritten += count;
+  bool fellShort = !FlushBytes(Expansion.window, Expansion.storedCount);
   Expansion.storedCount = 0;
   return fellShort;
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/AsciiCase.h"
 #include "platform/DefaultPlatform.h"
 #include "platform/FileTimeMath.h"
 
@@ -22,8 +23,6 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
-
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
 
 // Splits at both separators into parts, skipping empty ones and "." and
 // taking ".." back a part but never above the root.
@@ -43,7 +42,7 @@ void AddParts(const char* text, std::vector<std::string>* parts) {
 
 std::string FoldAsciiCase(const std::string& name) {
   std::string folded = name;
-  for (char& c : folded) c = AsciiUpper(c);
+  for (char& c : folded) c = AsciiFoldUpper(c);
   return folded;
 }
 
@@ -135,7 +134,7 @@ HostPlatform::HostPlatform() {
 
 void HostPlatform::SetDriveFolder(char letter, const char* folder) {
   if (!IsAsciiLetter(letter)) return;
-  int i = AsciiUpper(letter) - 'A';
+  int i = AsciiFoldUpper(letter) - 'A';
   driveSet_[i] = folder != nullptr;
   driveFolders_[i] = folder ? folder : "";
 }
@@ -230,7 +229,7 @@ bool HostPlatform::Resolve(const char* path, Resolved* out) {
   const char* rest = path;
   out->parts.clear();
   if (IsAsciiLetter(path[0]) && path[1] == ':') {
-    out->drive = AsciiUpper(path[0]);
+    out->drive = AsciiFoldUpper(path[0]);
     rest = path + 2;
     if (!IsSeparator(*rest) && out->drive == currentDrive_)
       out->parts = currentParts_;
