@@ -8,15 +8,16 @@ DEMO_LETTER=D
 # demo_build: builds the installer with the sample add-on and the driver
 # that works it, for the Wine of this machine (choose_wine).
 demo_build() {
-  if [ ! -f "$WIN_BUILD/CMakeCache.txt" ]; then
-    echo "== configuring $WIN_BUILD"
-    cmake -S . -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$WIN_TOOLCHAIN.cmake" >"$WIN_BUILD.log" 2>&1 ||
-      { tail -n 30 "$WIN_BUILD.log"; return 1; }
-  fi
+  # Configured every time: a build folder made before the driver existed
+  # would not know its target.
   echo "== building Tesmo_setup.exe and tesmo_driver.exe in $WIN_BUILD"
-  cmake --build "$WIN_BUILD" -j2 --target Tesmo_setup tesmo_driver >>"$WIN_BUILD.log" 2>&1 ||
-    { tail -n 30 "$WIN_BUILD.log"; return 1; }
+  if ! { cmake -S . -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
+           -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$WIN_TOOLCHAIN.cmake" &&
+         cmake --build "$WIN_BUILD" -j2 --target Tesmo_setup tesmo_driver; } >"$WIN_BUILD.log" 2>&1
+  then
+    tail -n 30 "$WIN_BUILD.log"
+    return 1
+  fi
 }
 
 # demo_world FOLDER: a fresh Wine prefix in FOLDER/prefix and everything the
@@ -41,8 +42,11 @@ demo_world() {
   {
     printf 'REGEDIT4\n'
     for key in "Shell Folders" "User Shell Folders"; do
-      printf '\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\%s]\n' "$key"
-      printf '"Start Menu"="%s"\n"Desktop"="%s"\n' "${DEMO_START_MENU//\\/\\\\}" "${DEMO_DESKTOP//\\/\\\\}"
+      printf '\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\%s]\n' \
+        "$key"
+      # .reg strings double their backslashes
+      printf '"Start Menu"="%s"\n' "${DEMO_START_MENU//\\/\\\\}"
+      printf '"Desktop"="%s"\n' "${DEMO_DESKTOP//\\/\\\\}"
     done
   } >"$reg"
   "$WINELOADER" regedit /S "$(windows_path "$reg")" >>"$folder/wineboot.log" 2>&1
