@@ -269,7 +269,7 @@ class Run {
         count_ = count;
         countFor_ = lines_.size();
       }
-      HoldEscape(screen.boxes.empty());
+      HoldEscape();
     }
     for (HWND box : screen.boxes) AnswerBox(box);
   }
@@ -356,16 +356,14 @@ class Run {
   }
 
   // Escape held down with real key input while files are being expanded
-  // (the pauses after them look at the key), never while a box shows. It is
-  // pressed again and again: Wine lets go of it when a window takes the
-  // focus.
-  void HoldEscape(bool noBox) {
-    const bool want = o_.holdEscape && !lines_.empty() && noBox &&
-                      status_.compare(0, 9, "Expanding") == 0;
-    if (want && Now() >= nextPress_) {
-      SendEscape(true);
-      nextPress_ = Now() + 0.02;
-    }
+  // (the pause after each looks at the key). Wine lets go of a held key
+  // when a window takes the focus: it is pressed again then, but never
+  // while a box shows, which the key would close.
+  void HoldEscape() {
+    const bool want = o_.holdEscape && !lines_.empty() &&
+                      status_.compare(0, 9, "Expanding") == 0 &&
+                      Screen::Look(info_.dwProcessId).boxes.empty();
+    if (want && !(GetAsyncKeyState(VK_ESCAPE) & 0x8000)) SendEscape(true);
     if (!want && holding_) SendEscape(false);
     holding_ = want;
   }
@@ -387,7 +385,6 @@ class Run {
   std::vector<std::string> lines_;  // the list as last seen
   size_t countFor_ = ~size_t{0};     // the number of lines when count_ was read
   bool signalled_ = false, holding_ = false;
-  double nextPress_ = 0;
 };
 
 // ---------------------------------------------------------------------- link

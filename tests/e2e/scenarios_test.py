@@ -192,6 +192,10 @@ class Expect:
         return self
 
 
+def small_links():
+    return Expect(SMALL).links
+
+
 def nothing(*boxes):
     """A run that ends before the progress window: nothing is changed."""
     e = Expect.__new__(Expect)
@@ -258,6 +262,9 @@ def cases(sample):
         Case("entry d", Expect(SMALL, "d:"), options=["--type", "d"]),
         Case("no Quarn7 folder", nothing(stop_box("Unable to open D:\\Quarn7\\Zips folder ... "
                                                   "Can't continue"), FATAL), drive={}),
+        Case("Tesmo.zip cannot be written",
+             nothing(stop_box("Unable to create main Zip file ... Can't continue"), FATAL),
+             drive=with_drive("Quarn7/Zips/Tesmo.zip", None)),
         Case("old Tesmo.zip replaced", small(),
              drive=with_drive("Quarn7/Zips/Tesmo.zip", b"old" * 30000)),
         Case("Annexlist.chm newer kept", small().unchanged("Quarn7/Help/Annexlist.chm"),
@@ -302,11 +309,37 @@ def cases(sample):
         Case("empty payload, Tesmo.zip there",
              small().unchanged("Quarn7/Zips", "Quarn7/Zips/Tesmo.zip"), payload=b"",
              drive=with_drive("Quarn7/Zips/Tesmo.zip", SMALL)),
+        Case("empty payload, no Tesmo.zip", no_archive(), payload=b""),
+        Case("help link cannot be saved",
+             small().without(DESKTOP_ICON).no_links(HELP_LINK, DESKTOP_LINK)
+             .before(ADDON_ITEM, *SAVE_FAILED).before("count: {count} Files", ITEMS_ABORTED),
+             desk=dict(DESK, **{HELP_LINK: None})),
         Case("Escape held",
              small().without(HELP_ITEM).no_links(HELP_LINK).before("count: {count} Files", ABORTED),
              options=["--hold-escape"]),
+        Case("Escape held, no Start Menu value",
+             small().without(HELP_ITEM, ADDON_ITEM, DESKTOP_ICON)
+             .no_links(HELP_LINK, ADDON_LINK, DESKTOP_LINK)
+             .before("count: {count} Files", NO_FOLDER, ITEMS_ABORTED, ABORTED),
+             options=["--hold-escape"], folders=dict(FOLDERS, **{"Start Menu": None})),
         Case("full disk", full_disk(full), payload=full, tmpfs="256k"),
     ]
+
+
+def no_archive():
+    """Neither archive is there: each walk is fatal; the help Start-menu item
+    is skipped for it."""
+    e = nothing()
+    e.transcript = ["prompt: {title} | C:", "progress: caption={title}",
+                    "status: Expanding D:\\Quarn7\\Zips\\Tesmo.zip",
+                    walk_box("D:\\Quarn7\\Zips\\Tesmo.zip file is missing"), FATAL,
+                    "status: Expanding D:\\Quarn7\\Tesmo\\Tesmohelp.zip",
+                    walk_box("D:\\Quarn7\\Tesmo\\Tesmohelp.zip file is missing"), FATAL,
+                    ADDON_ITEM, DESKTOP_ICON, ABORTED, "count: ", "exit: 0"]
+    e.drive = {"Quarn7/Tesmo": None, "Quarn7/Help/Tesmohelp": None}
+    e.desk = {"Start Menu/Programs/Quarn 7": None, ADDON_LINK: ANY, DESKTOP_LINK: ANY}
+    e.links = {k: v for k, v in small_links().items() if k != HELP_LINK}
+    return e
 
 
 def full_disk(payload):
