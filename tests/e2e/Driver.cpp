@@ -15,6 +15,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,9 +26,6 @@
 namespace {
 
 const UINT kReplyMs = 200;  // the longest wait for one answer of a window
-// Lines that the list shows at once, and a few more: the new line is in the
-// last page when the list cannot scroll it to the top.
-const size_t kPage = 24;
 
 // ---------------------------------------------------------------- transcript
 
@@ -258,78 +256,97 @@ class Run {
     if (progress_ && IsWindow(progress_)) {
       HWND status = GetDlgItem(progress_, 111);
       std::string before, after, count;
-      std::vector<std::string> lines;
+      std::vector<std::string> lines, added;
       for (int attempt = 0; attempt < 5; attempt++) {
-        if (!AskText(status, &before) || !ReadLines(&lines) || !AskText(status, &after)) break;
-        if (before != after) continue;
+        if (!AskText(status, &before) || !ReadLines(&lines, &added)) break;
+        if (!added.empty() && (!AskText(status, &after) || before != after)) continue;
         if (!before.empty() && before != status_) Emit("status: " + (status_ = before));
-        NoteLines(lines);
+        NoteLines(lines, added);
         break;
       }
-      if (AskText(GetDlgItem(progress_, 110), &count)) count_ = count;
-      HoldEscape(screen.boxes.empty());
+      // The count changes with the lines only.
+      if (countFor_ != lines_.size() && AskText(GetDlgItem(progress_, 110), &count)) {
+        count_ = count;
+        countFor_ = lines_.size();
+      }
+      HoldEscape();
     }
     for (HWND box : screen.boxes) AnswerBox(box);
   }
 
   // One line of the list; false when it did not answer in time. The wide
   // form: the narrow one does not cross processes whole.
+  // The installer's lines are composed in 1024 bytes: the buffer holds any.
   bool Item(HWND list, size_t index, std::string* text) {
-    wchar_t wide[1024] = L"";
-    char line[2048] = "";
+    wchar_t wide[4096] = L"";
+    char line[4096] = "";
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, index, 0, SMTO_NORMAL, kReplyMs, &length) ||
-        length >= 1024 ||
-        !SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide),
-                             SMTO_NORMAL, kReplyMs, &length))
+    if (!SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL,
+                             kReplyMs, &length) ||
+        length >= 4096)
       return false;
     WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, nullptr, nullptr);
     *text = line;
     return true;
   }
 
-  // The sorted list as it is now, read from |lines_|, the copy of the last
-  // look, and what changed since. Each look
-  // finds at most one new line as a rule (the installer pauses after each),
-  // and the list is scrolled to put it at the top: the top line is the new
-  // one, unless the list could not scroll that far, and then it is in the
-  // last page. Only when that does not add up is the whole list read.
-  // false when the list did not answer in time.
-  bool ReadLines(std::vector<std::string>* lines) {
+  // The sorted list as it is now, and the lines added since the last look,
+  // found from |lines_|, the copy of that look, with as few reads as can
+  // be: each read waits for the installer, which serves its windows only
+  // in the 100 ms pause after each line. Lines are only ever added, so
+  // before the first new line the list equals the copy: a binary search
+  // finds it, and the search goes on behind it for the next. One new line,
+  // the rule, is looked for first at the top line, where the installer
+  // scrolls each line it adds (as far as the list scrolls: else it is
+  // further down). false when the list did not answer in time or changed
+  // meanwhile.
+  bool ReadLines(std::vector<std::string>* now, std::vector<std::string>* added) {
     HWND list = GetDlgItem(progress_, 1033);
     DWORD_PTR count = 0, top = 0, again = 0;
+    *now = lines_;
+    added->clear();
     if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kReplyMs, &count))
       return false;
-    std::vector<std::string>& now = *lines = lines_;
-    if (count <= lines_.size()) return true;
-    std::string line, next;
-    if (count == lines_.size() + 1 &&
-        SendMessageTimeoutW(list, LB_GETTOPINDEX, 0, 0, SMTO_NORMAL, kReplyMs, &top) &&
-        top + kPage < count && Item(list, top, &line) && Item(list, top + 1, &next) &&
-        next == lines_[top]) {
-      now.insert(now.begin() + top, line);
-    } else {
-      // From the first line of the last page on, or the whole list.
-      const size_t from = count == lines_.size() + 1 && count > kPage ? count - kPage : 0;
-      now.resize(from);
-      for (size_t i = from; i < count; i++)
-        if (Item(list, i, &line)) now.push_back(line);
-        else return false;
+    std::map<size_t, std::string> read;  // lines of the list, each read once
+    auto differs = [&](size_t i, bool* result) {
+      if (!read.count(i) && !Item(list, i, &read[i])) return false;
+      *result = i == now->size() || read[i] != (*now)[i];
+      return true;
+    };
+    const bool scrolled =
+        SendMessageTimeoutW(list, LB_GETTOPINDEX, 0, 0, SMTO_NORMAL, kReplyMs, &top) && top < count;
+    size_t from = count == now->size() + 1 && scrolled ? top : 0;
+    for (bool atTop = from > 0; now->size() < count; from++, atTop = false) {
+      size_t to = now->size();
+      bool different = false;
+      if (atTop) {
+        if (!differs(from, &different)) return false;
+        if (different) to = from;
+        else from++;
+      }
+      while (from < to) {
+        const size_t middle = (from + to) / 2;
+        if (!differs(middle, &different)) return false;
+        if (different) to = middle;
+        else from = middle + 1;
+      }
+      if (!read.count(from) && !Item(list, from, &read[from])) return false;
+      now->insert(now->begin() + from, read[from]);
+      added->push_back(read[from]);
     }
-    // Lines are only ever added: the same count after the reads means none
-    // came in between.
+    // Of several new lines, the one at the top came last; the others came
+    // before it, in an order that no look saw.
+    if (scrolled && added->size() > 1) {
+      auto last = std::find(added->begin(), added->end(), (*now)[top]);
+      if (last != added->end()) std::rotate(last, last + 1, added->end());
+    }
     return SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kReplyMs, &again) &&
            again == count;
   }
 
-  // Writes the lines of |now| that are new since the last look, in the
-  // order they came, and keeps it as the copy of the list.
-  void NoteLines(const std::vector<std::string>& now) {
-    // A new line is one more of its text than before.
-    std::map<std::string, int> had;
-    for (const std::string& l : lines_) had[l]++;
-    for (const std::string& l : now)
-      if (had[l]-- <= 0) Emit("line: " + l);
+  // Writes the new lines and keeps the list as the copy of this look.
+  void NoteLines(const std::vector<std::string>& now, const std::vector<std::string>& added) {
+    for (const std::string& line : added) Emit("line: " + line);
     lines_ = now;
     if (!o_.signal.empty() && o_.signalLines > 0 && !signalled_ &&
         lines_.size() >= static_cast<size_t>(o_.signalLines)) {
@@ -339,16 +356,14 @@ class Run {
   }
 
   // Escape held down with real key input while files are being expanded
-  // (the pauses after them look at the key), never while a box shows. It is
-  // pressed again and again: Wine lets go of it when a window takes the
-  // focus.
-  void HoldEscape(bool noBox) {
-    const bool want = o_.holdEscape && !lines_.empty() && noBox &&
-                      status_.compare(0, 9, "Expanding") == 0;
-    if (want && Now() >= nextPress_) {
-      SendEscape(true);
-      nextPress_ = Now() + 0.02;
-    }
+  // (the pause after each looks at the key). Wine lets go of a held key
+  // when a window takes the focus: it is pressed again then, but never
+  // while a box shows, which the key would close.
+  void HoldEscape() {
+    const bool want = o_.holdEscape && !lines_.empty() &&
+                      status_.compare(0, 9, "Expanding") == 0 &&
+                      Screen::Look(info_.dwProcessId).boxes.empty();
+    if (want && !(GetAsyncKeyState(VK_ESCAPE) & 0x8000)) SendEscape(true);
     if (!want && holding_) SendEscape(false);
     holding_ = want;
   }
@@ -368,8 +383,8 @@ class Run {
   HWND main_ = nullptr, prompt_ = nullptr, progress_ = nullptr;
   std::string status_, count_;
   std::vector<std::string> lines_;  // the list as last seen
+  size_t countFor_ = ~size_t{0};     // the number of lines when count_ was read
   bool signalled_ = false, holding_ = false;
-  double nextPress_ = 0;
 };
 
 // ---------------------------------------------------------------------- link
