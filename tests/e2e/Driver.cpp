@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -228,17 +227,16 @@ class Run {
   }
 
   void Press() {
-    HWND target = prompt_;
     if (o_.press == "install" || o_.press == "cancel") {
       PostMessageA(GetDlgItem(prompt_, o_.press == "install" ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
     } else if (o_.press == "escape") {
       // To the focused entry, as the keyboard would: the dialog's own loop
       // turns it into Cancel.
-      target = GetDlgItem(prompt_, 101);
-      PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
-      PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+      HWND entry = GetDlgItem(prompt_, 101);
+      PostMessageA(entry, WM_KEYDOWN, VK_ESCAPE, 1);
+      PostMessageA(entry, WM_KEYUP, VK_ESCAPE, 0xC0000001);
     } else {
-      PostMessageA(prompt_, WM_SYSCOMMAND, SC_CLOSE, 0);
+      PostMessageA(prompt_, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
     }
   }
 
