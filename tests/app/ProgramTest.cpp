@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -54,8 +55,10 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(drive_.ok());
-    // The program as built, a host path that Wine reaches through drive Z:.
-    std::string built = std::string("Z:") + TESMO_PROGRAM;
+    // The program as built, or the one the environment's TESMO_PROGRAM
+    // names (a signed copy, say): a host path that Wine reaches through Z:.
+    const char* named = getenv("TESMO_PROGRAM");
+    std::string built = std::string("Z:") + (named && *named ? named : TESMO_PROGRAM);
     std::replace(built.begin(), built.end(), '/', '\\');
     exe_ = test_.Path("Tesmo_setup.exe");
     ASSERT_TRUE(CopyFileA(built.c_str(), exe_.c_str(), FALSE)) << built;
