@@ -14,7 +14,7 @@ one "sign: ..." line that says what to mend, then osslsigncode's own lines.
 --print-command prints the signing command it would run, and runs nothing.
 """
 
-import argparse, os, re, shlex, subprocess, sys
+import argparse, os, re, shlex, shutil, subprocess, sys
 
 TOOL = "osslsigncode"
 # Shown by Windows as the program name when it asks to run a signed program.
@@ -123,6 +123,8 @@ def sign(args, signed):
     match = re.search(r"^Failed to (read|extract|decode)[^\n]*", output, re.M)
     if match:
         raise Failure(f"cannot read the certificate: {match.group(0)}", output)
+    if args.timestamp and re.search(r"HTTP|[Tt]imestamp", output):
+        raise Failure(f"no time stamp from the server {args.timestamp}", output)
     raise Failure(f"{TOOL} could not sign {args.exe}", output)
 
 
@@ -159,6 +161,7 @@ def main(argv):
     try:
         sign(args, signed)
         subject = verify(args, signed)
+        shutil.copymode(args.exe, signed)
         os.replace(signed, args.exe)
     except Failure as failure:
         text = failure.args[0]
