@@ -103,6 +103,8 @@ def run(command, stdin=b""):
                                 start_new_session=True, timeout=300)
     except FileNotFoundError:
         raise Failure(f"{TOOL} is not installed (Debian: apt-get install {TOOL})")
+    except subprocess.TimeoutExpired:
+        raise Failure(f"{TOOL} gave no answer in 5 minutes: {shlex.join(command[:2])}")
     return result.returncode, (result.stdout + result.stderr).decode(errors="replace")
 
 
