@@ -46,13 +46,11 @@ class SignedCopy(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.folder)
 
-    def test_verifies_against_its_certificate_only(self):
+    def test_verifies_with_sha256(self):
         result = verify(self.signed, self.certificate["cert"])
         self.assertEqual(0, result.returncode, result.stdout + result.stderr)
         self.assertIn("Signature verification: ok", result.stdout)
         self.assertIn("Message digest algorithm  : SHA256", result.stdout)
-        other = make_certificate(os.path.join(self.folder, "other"))
-        self.assertNotEqual(0, verify(self.signed, other["cert"]).returncode)
 
     def test_only_checksum_directory_entry_and_appended_signature_differ(self):
         with open(EXE, "rb") as f:
@@ -100,15 +98,7 @@ class SignedCopy(unittest.TestCase):
 
 
 class SignedBuild(unittest.TestCase):
-    def setUp(self):
-        shutil.rmtree(SCRATCH, ignore_errors=True)
-        self.keys = os.path.join(SCRATCH, "keys")
-        self.exe = os.path.join(SCRATCH, "Tesmo_setup.exe")
-        self.certificate = make_certificate(self.keys)
-        self.password_file = os.path.join(self.keys, "password")
-
-    def tearDown(self):
-        shutil.rmtree(SCRATCH, ignore_errors=True)
+    exe = os.path.join(SCRATCH, "Tesmo_setup.exe")
 
     def configure(self, *options):
         return subprocess.run(
@@ -133,20 +123,25 @@ class SignedBuild(unittest.TestCase):
         self.assertEqual(0, verify(self.exe, self.certificate["cert"]).returncode)
 
     def test_build_signs_or_fails_with_the_reason(self):
-        with open(self.password_file, "w") as f:
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, SCRATCH, ignore_errors=True)
+        keys = os.path.join(SCRATCH, "keys")
+        self.certificate = make_certificate(keys)
+        password_file = os.path.join(keys, "password")
+        with open(password_file, "w") as f:
             f.write(PASSWORD + "\n")
         pkcs12, cert = self.certificate["pkcs12"], self.certificate["cert"]
         configured = self.configure("-DTESMO_SIGN_PKCS12=" + pkcs12,
-                                    "-DTESMO_SIGN_PASSWORD_FILE=" + self.password_file,
+                                    "-DTESMO_SIGN_PASSWORD_FILE=" + password_file,
                                     "-DTESMO_SIGN_CA_FILE=" + cert)
         self.assertEqual(0, configured.returncode, configured.stdout + configured.stderr)
         self.assertBuilds()
 
-        other = make_certificate(os.path.join(self.keys, "other"), "Other Publisher")
+        other = make_certificate(os.path.join(keys, "other"), "Other Publisher")
         with open(other["cert"]) as f:
             other_cert = f.read()
         cases = [  # file to change, its new text (None: removed), the message
-            (self.password_file, "wrong\n", "sign: wrong password for " + pkcs12),
+            (password_file, "wrong\n", "sign: wrong password for " + pkcs12),
             (pkcs12, None, f"sign: cannot read the certificate file {pkcs12}: "
                            "No such file or directory"),
             (cert, other_cert, "sign: the signature of " + self.exe +

@@ -15,20 +15,6 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 SIGN = os.path.join(ROOT, "tools", "sign", "sign_program.py")
 PASSWORD = "throwaway password"
 
-CONFIG = """[req]
-distinguished_name = name
-prompt = no
-x509_extensions = publisher
-[name]
-CN = {name}
-[publisher]
-basicConstraints = critical, CA:FALSE
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-"""
-
-
 def make_certificate(folder, name="Throwaway Publisher"):
     """Self-signed certificate and key of a publisher called |name|, in
     |folder|: the certificate (PEM), the key (PEM) and both as PKCS#12, the
@@ -36,10 +22,11 @@ def make_certificate(folder, name="Throwaway Publisher"):
     os.makedirs(folder, exist_ok=True)
     stem = os.path.join(folder, name.replace(" ", "_"))
     paths = {"cert": stem + ".pem", "key": stem + ".key", "pkcs12": stem + ".p12"}
-    with open(stem + ".cnf", "w") as f:
-        f.write(CONFIG.format(name=name))
     for command in (
-            ["req", "-x509", "-newkey", "rsa:2048", "-days", "7", "-config", stem + ".cnf",
+            ["req", "-x509", "-newkey", "rsa:2048", "-days", "7", "-config", os.devnull,
+             "-subj", "/CN=" + name, "-addext", "basicConstraints=critical,CA:FALSE",
+             "-addext", "keyUsage=critical,digitalSignature",
+             "-addext", "extendedKeyUsage=codeSigning",
              "-keyout", paths["key"], "-out", paths["cert"], "-passout", "pass:" + PASSWORD],
             ["pkcs12", "-export", "-in", paths["cert"], "-inkey", paths["key"],
              "-passin", "pass:" + PASSWORD, "-out", paths["pkcs12"],
