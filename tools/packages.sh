@@ -11,7 +11,7 @@ DEMO_PACKAGES=(cmake g++ make libgtest-dev python3 g++-mingw-w64-i686
 # The tests add the sanitizer build (clang), the reference libraries and
 # a help file reader.
 TEST_PACKAGES=("${DEMO_PACKAGES[@]}" zlib1g-dev clang libclang-rt-14-dev
-               libchm-bin libdeflate-dev)
+               libchm-bin libdeflate-dev osslsigncode openssl)
 
 # install_missing PACKAGE...: installs those not installed yet (as root, or
 # through sudo), adding the i386 architecture for 32-bit Wine.

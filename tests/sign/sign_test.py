@@ -1,0 +1,174 @@
+#!/usr/bin/env python3
+"""Signing the installer, with throwaway certificates made for the run.
+
+  sign_test.py SOURCE-DIR TOOLCHAIN-FILE TESMO-UNZIP PAYLOAD EXE DRIVER
+               EMULATOR SCRATCH-DIR [unittest arguments]
+
+SignedCopy signs a copy of the built EXE with the build's signing script:
+it verifies, differs from EXE only where a signature goes, and still
+installs under Wine (the full-success scenario, worked by DRIVER on the copy).
+SignedBuild configures this source tree in SCRATCH-DIR with the signing
+options and builds Tesmo_setup: signed when all is right, a failed build
+with its message when the password, the certificate or the signature is not.
+"""
+
+import os, shutil, struct, subprocess, sys, tempfile, unittest
+
+SOURCE, TOOLCHAIN, UNZIP, PAYLOAD, EXE, DRIVER, EMULATOR, SCRATCH = (
+    os.path.abspath(a) for a in sys.argv[1:9])
+del sys.argv[1:9]
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from throwaway_signing import PASSWORD, SIGN, make_certificate, sign_copy  # noqa: E402
+
+
+def verify(exe, ca_file):
+    return subprocess.run(["osslsigncode", "verify", "-ignore-cdp", "-CAfile", ca_file,
+                           "-in", exe], capture_output=True, text=True, timeout=60)
+
+
+def pe_offsets(data):
+    """Where the PE checksum and the certificate-table directory entry are."""
+    header = struct.unpack_from("<I", data, 0x3C)[0]
+    assert data[header:header + 4] == b"PE\0\0"
+    optional = header + 24
+    directories = optional + (96 if struct.unpack_from("<H", data, optional)[0] == 0x10B else 112)
+    return optional + 64, directories + 4 * 8
+
+
+class SignedCopy(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="tesmo-sign-")
+        cls.signed = os.path.join(cls.folder, "Tesmo_setup.exe")
+        cls.certificate = sign_copy(EXE, cls.signed, cls.folder)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder)
+
+    def test_verifies_with_sha256(self):
+        result = verify(self.signed, self.certificate["cert"])
+        self.assertEqual(0, result.returncode, result.stdout + result.stderr)
+        self.assertIn("Signature verification: ok", result.stdout)
+        self.assertIn("Message digest algorithm  : SHA256", result.stdout)
+
+    def test_only_checksum_directory_entry_and_appended_signature_differ(self):
+        with open(EXE, "rb") as f:
+            unsigned = f.read()
+        with open(self.signed, "rb") as f:
+            signed = f.read()
+        checksum, entry = pe_offsets(unsigned)
+        self.assertEqual((0, 0), struct.unpack_from("<II", unsigned, entry))
+        table, size = struct.unpack_from("<II", signed, entry)
+        self.assertEqual(-len(unsigned) % 8, table - len(unsigned))
+        self.assertEqual(len(signed), table + size)
+        self.assertEqual(bytes(table - len(unsigned)), signed[len(unsigned):table])
+        # WIN_CERTIFICATE: its length, revision 2.0, a PKCS#7 signature.
+        self.assertEqual((size, 0x200, 2), struct.unpack_from("<IHH", signed, table))
+
+        def rest(data):
+            return data[:checksum] + data[checksum + 4:entry] + data[entry + 8:len(unsigned)]
+        self.assertTrue(rest(signed) == rest(unsigned), "bytes outside the signature changed")
+
+    def test_time_stamp_server_is_asked_only_when_named(self):
+        def command(*options):
+            return subprocess.run(
+                [sys.executable, SIGN, self.signed, "--pkcs12", "p.p12", "--password-env",
+                 "NAME", "--print-command", *options],
+                check=True, capture_output=True, text=True, timeout=60).stdout.split()
+        url = "http://time-stamp.example/rfc3161"
+        stamped = command("--timestamp", url)
+        self.assertEqual(url, stamped[stamped.index("-ts") + 1])
+        self.assertEqual(["-readpass", "-"], stamped[stamped.index("-readpass"):][:2])
+        self.assertNotIn("-ts", command())
+
+    def test_signed_copy_installs_under_wine(self):
+        scenarios = os.path.join(SOURCE, "tests", "e2e", "scenarios_test.py")
+        result = subprocess.run(
+            [sys.executable, scenarios, self.signed, DRIVER, PAYLOAD, "full success"],
+            env=dict(os.environ, WINELOADER=EMULATOR), capture_output=True, text=True,
+            timeout=280)
+        self.assertEqual(0, result.returncode, result.stdout + result.stderr)
+        self.assertIn("1 passed, 0 failed", result.stdout)
+
+
+class SignedBuild(unittest.TestCase):
+    exe = os.path.join(SCRATCH, "Tesmo_setup.exe")
+
+    def configure(self, *options):
+        return subprocess.run(
+            ["cmake", "-S", SOURCE, "-B", SCRATCH, "-DCMAKE_BUILD_TYPE=Release",
+             "-DCMAKE_TOOLCHAIN_FILE=" + TOOLCHAIN, "-DTESMO_UNZIP=" + UNZIP,
+             "-DTESMO_PAYLOAD=" + PAYLOAD, "-DPython3_EXECUTABLE=" + sys.executable,
+             "-DPython_EXECUTABLE=" + sys.executable, *options],
+            capture_output=True, text=True, timeout=280)
+
+    def build(self, **env):
+        # Linking again runs the steps after it, the signing among them.
+        if os.path.exists(self.exe):
+            os.remove(self.exe)
+        return subprocess.run(["cmake", "--build", SCRATCH, "-j2", "--target", "Tesmo_setup"],
+                              env=dict(os.environ, **env), capture_output=True, text=True,
+                              timeout=580)
+
+    def assertBuilds(self, **env):
+        result = self.build(**env)
+        self.assertEqual(0, result.returncode, result.stdout + result.stderr)
+        self.assertIn("sign: Tesmo_setup.exe signed by /CN=Throwaway Publisher", result.stdout)
+        self.assertEqual(0, verify(self.exe, self.certificate["cert"]).returncode)
+
+    def test_build_signs_or_fails_with_the_reason(self):
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, SCRATCH, ignore_errors=True)
+        keys = os.path.join(SCRATCH, "keys")
+        self.certificate = make_certificate(keys)
+        password_file = os.path.join(keys, "password")
+        with open(password_file, "w") as f:
+            f.write(PASSWORD + "\n")
+        pkcs12, cert = self.certificate["pkcs12"], self.certificate["cert"]
+        configured = self.configure("-DTESMO_SIGN_PKCS12=" + pkcs12,
+                                    "-DTESMO_SIGN_PASSWORD_FILE=" + password_file,
+                                    "-DTESMO_SIGN_CA_FILE=" + cert)
+        self.assertEqual(0, configured.returncode, configured.stdout + configured.stderr)
+        self.assertBuilds()
+
+        other = make_certificate(os.path.join(keys, "other"), "Other Publisher")
+        with open(other["cert"]) as f:
+            other_cert = f.read()
+        cases = [  # file to change, its new text (None: removed), the message
+            (password_file, "wrong\n", "sign: wrong password for " + pkcs12),
+            (pkcs12, None, f"sign: cannot read the certificate file {pkcs12}: "
+                           "No such file or directory"),
+            (cert, other_cert, "sign: the signature of " + self.exe +
+                               " does not verify against " + cert),
+        ]
+        for path, text, message in cases:
+            with self.subTest(message):
+                shutil.copyfile(path, path + ".kept")
+                if text is None:
+                    os.remove(path)
+                else:
+                    with open(path, "w") as f:
+                        f.write(text)
+                result = self.build()
+                os.replace(path + ".kept", path)
+                self.assertNotEqual(0, result.returncode, result.stdout)
+                self.assertIn(message, result.stdout + result.stderr)
+                self.assertFalse(os.path.exists(self.exe), "an unsigned exe was left")
+
+        # The certificate and key apart, the password from the environment;
+        # one given to CMake itself is refused and not kept in its cache.
+        configured = self.configure("-UTESMO_SIGN_*", "-DTESMO_SIGN_CERT=" + cert,
+                                    "-DTESMO_SIGN_KEY=" + self.certificate["key"],
+                                    "-DTESMO_SIGN_PASSWORD_ENV=TESMO_TEST_PASSWORD",
+                                    "-DTESMO_SIGN_CA_FILE=" + cert)
+        self.assertEqual(0, configured.returncode, configured.stdout + configured.stderr)
+        self.assertBuilds(TESMO_TEST_PASSWORD=PASSWORD)
+        refused = self.configure("-DTESMO_SIGN_PASSWORD=" + PASSWORD)
+        self.assertIn("the password is never given to CMake", refused.stderr)
+        with open(os.path.join(SCRATCH, "CMakeCache.txt")) as f:
+            self.assertNotIn(PASSWORD, f.read())
+
+
+if __name__ == "__main__":
+    unittest.main()
