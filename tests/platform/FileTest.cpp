@@ -1,5 +1,4 @@
-// Files and folders through the platform seam: the real Win32 calls under
-// Wine, the host mapping on Linux.
+// Files and folders through the platform seam: Win32 under Wine, or the host.
 #include <errno.h>
 #include <gtest/gtest.h>
 
@@ -14,8 +13,8 @@
 
 namespace {
 
-// Bytes written read back in chunks, through either separator and in any
-// case; writing empties a file first. A folder is no file to open.
+// Bytes written read back, through either separator and in any case; writing
+// empties a file first. A folder, or a name ending in a separator, is no file.
 TEST(FileTest, WrittenBytesReadBack) {
   TestPlatform t;
   Platform& p = t.platform();
@@ -38,14 +37,13 @@ TEST(FileTest, WrittenBytesReadBack) {
   ASSERT_EQ(0, p.MakeFolder(t.Path("folder").c_str()));
   for (const char* name : {"missing.txt", "folder"})
     EXPECT_EQ(nullptr, std::unique_ptr<File>(p.OpenRead(t.Path(name).c_str()))) << name;
-  // A name ending in a separator is a folder entry: never created as a file.
   for (const char* name : {"no-such-folder\\new.txt", "folder", "entry\\", "entry/"})
     EXPECT_EQ(nullptr, std::unique_ptr<File>(p.OpenWrite(t.Path(name).c_str()))) << name;
   EXPECT_FALSE(t.Exists("entry"));
 }
 
-// MakeFolder makes the last level only; ChangeFolder makes relative paths
-// land in the folder, and a failed change leaves it where it was.
+// MakeFolder makes the last level only; ChangeFolder moves relative paths,
+// and a failed change leaves them where they were.
 TEST(FolderTest, MakeAndChangeFolder) {
   TestPlatform t;
   Platform& p = t.platform();
@@ -66,9 +64,8 @@ TEST(FolderTest, MakeAndChangeFolder) {
 }
 
 #ifdef _WIN32
-// Files open with the C streams' sharing: while another program holds the
-// file open for writing (sharing read and write), it can still be read and
-// rewritten.
+// Files open with the C streams' sharing: held open read+write elsewhere, a
+// file can still be read and rewritten.
 TEST(FileTest, OpensShareReadAndWrite) {
   TestPlatform t;
   Platform& p = t.platform();

@@ -1,7 +1,5 @@
-// File times: the MS-DOS conversion arithmetic, which the host relies on and
-// which under Wine must agree with the real API to the tick (the same code
-// on both sides, so the host has no table of its own), and the time stamp
-// of a real file set and read back through the platform.
+// File times: the host's MS-DOS conversion arithmetic against the real API
+// under Wine, to the tick; a real file's time stamp set and read back.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -15,16 +13,11 @@
 
 namespace {
 
-// Packs fields as a ZIP header carries them; seconds are stored halved.
-uint16_t DosDate(int year, int month, int day) { return (year - 1980) << 9 | month << 5 | day; }
-uint16_t DosTime(int hour, int minute, int second) { return hour << 11 | minute << 5 | second / 2; }
-
 std::vector<int> Fields(const CalendarTime& c) { return {c.year, c.month, c.day, c.hour, c.minute, c.second}; }
 
 #ifdef _WIN32
-// Every MS-DOS date with a spread of times and every MS-DOS time with a
-// spread of dates, valid or not; and file times to calendar fields across
-// the whole range, then back.
+// Every MS-DOS date with a spread of times and the reverse, valid or not;
+// file times to calendar fields across the whole range, and back.
 TEST(FileTimeMathTest, MatchesTheWin32Conversions) {
   const uint16_t times[] = {0x0000, 0x645C, 0xBF7D, 0xBF7E, 0xC000, 0x0780, 0x001D, 0x001E, 0xFFFF};
   const uint16_t dates[] = {0x0021, 0x44A3, 0x085D, 0x0A5D, 0xFF9F, 0x0000, 0x0020, 0x0041, 0xFFFF};
@@ -58,18 +51,18 @@ TEST(FileTimeMathTest, MatchesTheWin32Conversions) {
 }
 #endif
 
-// The walk's time stamp and the caption's date in one trip: header fields
-// to local to UTC, set on a file, read back and shown as local fields again.
-// What is no file has no time to set or read.
+// The walk's time stamp and the caption's date in one trip: header fields to
+// local to UTC, set on a file, read back, shown as local fields. What is no
+// file has no time.
 TEST(FileTimeTest, StampedFileReadsBackItsHeaderTime) {
   TestPlatform t;
   Platform& p = t.platform();
   ASSERT_TRUE(t.WriteFile("stamped.txt", "content"));
   const std::string path = t.Path("stamped.txt");
   FileTime local = 0, utc, read = 0;
-  ASSERT_TRUE(p.DosDateTimeToLocalFileTime(DosDate(2014, 5, 3), DosTime(12, 34, 56), &local));
+  ASSERT_TRUE(p.DosDateTimeToLocalFileTime(0x44A3, 0x645C, &local));  // 2014-05-03 12:34:56
   EXPECT_EQ(130435940960000000ULL, local);
-  EXPECT_FALSE(p.DosDateTimeToLocalFileTime(DosDate(2014, 2, 30), 0, &local));
+  EXPECT_FALSE(p.DosDateTimeToLocalFileTime(0x445E, 0, &local));  // 2014-02-30
   ASSERT_TRUE(p.LocalFileTimeToUtc(local, &utc));
   ASSERT_TRUE(p.SetFileTimes(path.c_str(), utc));
   ASSERT_TRUE(p.ReadLastWriteTime(path.c_str(), &read));
