@@ -235,13 +235,11 @@ TEST_F(ExpanderTest, EntriesThatCannotBeExpanded) {
 // name exists; their data are read through to the next entry.
 TEST_F(ExpanderTest, UnsafeOrOverlongNamesAreNeverWritten) {
   ASSERT_EQ(0, disk.MakeFolder(t.Path("out\\sub").c_str()));
-  for (const std::string& name :
-       {std::string(40, 'n'), std::string("a\0evil.txt", 10), std::string("..\\evil.txt"),
-        std::string("sub\\evil.txt"), std::string("sub/evil.txt"), std::string("C:evil.txt"),
-        std::string("\\evil.txt"), std::string("/evil.txt"), std::string(".. "), std::string("con"),
-        std::string("Nul.txt"), std::string("COM1.dat"), std::string("com\xB9"),
-        std::string("Lpt\xB2.txt"), std::string("LPT\xB3 .x"), std::string("bad|name.txt"),
-        std::string("tab\tname.txt")}) {
+  using namespace std::string_literals;
+  for (const std::string& name : {std::string(40, 'n'), "a\0evil.txt"s, "..\\evil.txt"s, "sub\\evil.txt"s,
+                                  "sub/evil.txt"s, "C:evil.txt"s, "\\evil.txt"s, "/evil.txt"s, ".. "s, "con"s,
+                                  "Nul.txt"s, "COM1.dat"s, "com\xB9"s, "Lpt\xB2.txt"s, "LPT\xB3 .x"s,
+                                  "bad|name.txt"s, "tab\tname.txt"s}) {
     EXPECT_EQ(2, Expand({Stored(name, "payload"), Deflated(name, "payload"), Deflated("after.txt", name)}));
     const std::string shown = std::string(name.c_str()).substr(0, 39);  // as far as it reads
     EXPECT_EQ((Texts{UnableToOpen(Prefix() + shown), UnableToOpen(Prefix() + shown)}), Messages());
@@ -303,7 +301,8 @@ TEST_F(ExpanderTest, ExpandIntoFolderMakesAndEntersTheTarget) {
   ASSERT_EQ(0, disk.MakeFolder(source.c_str()));
   const std::string archive = Stored("two.txt", "2").Bytes();
   const std::string folder = source.substr(t.Root().size() + 1);
-  ASSERT_TRUE(t.WriteFile(folder + "/a.zip", archive) && t.WriteFile(folder + "/aa.zip", archive));
+  // "aa.zip" cut to 79 characters would name "aa.zi".
+  ASSERT_TRUE(t.WriteFile(folder + "/a.zip", archive) && t.WriteFile(folder + "/aa.zi", archive));
   const std::string target78 = source + std::string(5, 't'), target79 = target78 + "t";
 
   EXPECT_EQ(0, ExpandIntoFolder(disk, *this, source.c_str(), "a.zip", target78.c_str()));

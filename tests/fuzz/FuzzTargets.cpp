@@ -20,8 +20,8 @@ void Check(bool ok, const char* what) {
   abort();
 }
 
-// zlib's raw inflate of the whole input; false unless it reaches the end of
-// the final block. *used is the count of input bytes it took.
+// zlib's raw inflate; false unless it reaches the end of the final block.
+// *used is the count of input bytes it took.
 bool ZlibInflate(const uint8_t* data, size_t size, std::string* out, size_t* used) {
   z_stream z = {};
   inflateInit2(&z, -15);

@@ -26,7 +26,7 @@ TEST(FileTest, WrittenBytesReadBack) {
   Platform& p = t.platform();
   std::string data(100000, '\0');
   for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<char>(i * 7 + i / 251);
-  ASSERT_TRUE(t.WriteFile("data.bin", "a longer old content than the new one"));
+  ASSERT_TRUE(t.WriteFile("data.bin", std::string(200000, 'o')));  // longer than the new
   std::unique_ptr<File> out(p.OpenWrite(t.Path("data.bin").c_str()));
   ASSERT_TRUE(out);
   bool brokenPipe = true;
