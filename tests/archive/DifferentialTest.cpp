@@ -1,16 +1,11 @@
 // The decoder against zlib's raw deflate: same bytes, CRC and count, and the
-// stream right after. Then the fuzz corpus and every input a fuzzer ever
-// failed on, through the fuzz targets' checks.
+// stream right after.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "tests/archive/StreamKit.h"
-#include "tests/fuzz/FuzzTargets.h"
 
 namespace {
 
@@ -65,26 +60,6 @@ TEST(DifferentialTest, EveryLevelStrategyFlushAndRefill) {
     for (size_t chunk : {1, 4093})
       if (chunk > 1 || data.size() < 100000)
         ExpectDecodes(Compress(data, 6, Z_DEFAULT_STRATEGY), data, what + "refill " + std::to_string(chunk), chunk);
-  }
-}
-
-TEST(FuzzReplayTest, CorpusAndRegressions) {
-  const std::pair<const char*, void (*)(const uint8_t*, size_t)> targets[] = {{"inflate", FuzzInflate},
-                                                                               {"archive", FuzzArchive}};
-  for (const auto& target : targets) {
-    int count = 0;
-    for (const char* set : {"corpus", "regressions"}) {
-      const std::filesystem::path folder = std::filesystem::path("../fuzz") / set / target.first;
-      if (!std::filesystem::is_directory(folder)) continue;
-      for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        SCOPED_TRACE(entry.path().string());
-        target.second(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        count++;
-      }
-    }
-    EXPECT_GT(count, 0) << target.first;
   }
 }
 

@@ -1,9 +1,8 @@
-// The walk over an archive on disk: files, messages, levels, file lines and
-// time stamps, through the real platform (Win32 under Wine, or the host's);
-// and the case normalisation of the paths it shows.
+// The walk over an archive on disk, through the real platform (Win32 under
+// Wine, or the host's), and the normalisation of the paths it shows.
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <unistd.h>
+#include <unistd.h>  // symlink
 #endif
 
 #include <filesystem>
@@ -20,8 +19,8 @@
 
 namespace {
 
-// All lower case but the first letter and, after a drive, each letter that
-// follows a "\" (one is put after the drive); ASCII letters only; cut at 259.
+// Lower case but the first letter and, after a drive, each letter after a
+// "\" (one is put after the drive); ASCII letters only; cut at 259.
 TEST(NormalisePathTest, CaseAndSeparators) {
   EXPECT_STREQ("D:\\Quarn7\\Help\\Index.htm", NormalisePath("d:quarn7\\help\\INDEX.HTM"));
   EXPECT_STREQ("Help\\index.htm \xC4\xE4", NormalisePath("HELP\\Index.HTM \xC4\xE4"));
@@ -30,9 +29,8 @@ TEST(NormalisePathTest, CaseAndSeparators) {
   EXPECT_EQ(303u, NormalisedLength(path.c_str()));
 }
 
-// One local file header with its name, extra field and data. CRC and size
-// come from |content| unless set; a deflated entry's data are its content
-// in one fixed block unless set.
+// A local file header with its name, extra field and data. CRC, size and a
+// deflated entry's data (one fixed block) come from |content| unless set.
 struct Entry {
   Entry(const std::string& n, const std::string& c, int m) : name(n), content(c), method(m) {}
   std::string name, content;
@@ -117,7 +115,7 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
       names.insert(entry.path().filename().string());
     return names;
   }
-  // The file's last-write time is the entry's MS-DOS time, taken as local.
+  // The file's last-write time is the entry's MS-DOS time as local time.
   void ExpectStamp(const std::string& relative, const Entry& e) {
     FileTime local = 0, utc = 0, written = 1;
     disk.DosDateTimeToLocalFileTime(e.dosDate, e.dosTime, &local);
@@ -134,7 +132,7 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
 };
 
 // Stored and deflated entries, empty and of several windows, with an extra
-// field and times to the last second; names differing in case are one file.
+// field and times to the second; names differing in case are one file.
 TEST_F(ExpanderTest, GoodArchiveExpandsEveryFileWithItsLineAndTimeStamp) {
   const Entry empty = Stored("EMPTY.TXT", "");
   Entry text = Deflated("Lesson One.TXT", "Draw a line, then a circle.");
@@ -159,8 +157,8 @@ TEST_F(ExpanderTest, GoodArchiveExpandsEveryFileWithItsLineAndTimeStamp) {
   ExpectStamp("out/Data.bin", stored);
 }
 
-// A file too short for a header, no signature, no bytes, the central
-// directory: the walk ends there, quietly. A missing archive is fatal.
+// Too short for a header, no signature, no bytes, the central directory:
+// the walk ends there, quietly. A missing archive is fatal.
 TEST_F(ExpanderTest, TheWalkEndsWhereNoLocalHeaderStands) {
   for (const std::string& tail : {std::string("PK\x03\x04 too short"), std::string(40, 'n'),
                                   std::string(), kCentralDirectory + Stored("x", "x").Bytes()}) {
@@ -173,7 +171,7 @@ TEST_F(ExpanderTest, TheWalkEndsWhereNoLocalHeaderStands) {
 }
 
 // Only the CRC is reported when both checks fail; a stored entry cut off by
-// the end of the archive is filled up with 0xFF. The files keep their time.
+// the archive's end is filled up with 0xFF. The files get their time.
 TEST_F(ExpanderTest, CheckFailuresAreReportedAndTheFileStillGetsItsTime) {
   Entry crc = Deflated("crc.txt", "content"), storedCrc = Stored("stored.txt", "stored");
   crc.crc = storedCrc.crc = 1234;
@@ -233,18 +231,15 @@ TEST_F(ExpanderTest, EntriesThatCannotBeExpanded) {
 }
 
 // Names that would overflow a buffer, leave the target folder, reach a
-// device or name another file than they say are never written, nor
-// stamped, even where a folder they name exists; their data are read
-// through and the next entry is expanded.
+// device or name another file are never written, even where a folder they
+// name exists; their data are read through to the next entry.
 TEST_F(ExpanderTest, UnsafeOrOverlongNamesAreNeverWritten) {
   ASSERT_EQ(0, disk.MakeFolder(t.Path("out\\sub").c_str()));
-  for (const std::string& name :
-       {std::string(40, 'n'), std::string("a\0evil.txt", 10), std::string("..\\evil.txt"),
-        std::string("sub\\evil.txt"), std::string("sub/evil.txt"), std::string("C:evil.txt"),
-        std::string("\\evil.txt"), std::string("/evil.txt"), std::string(".. "), std::string("con"),
-        std::string("Nul.txt"), std::string("COM1.dat"), std::string("com\xB9"),
-        std::string("Lpt\xB2.txt"), std::string("LPT\xB3 .x"), std::string("bad|name.txt"),
-        std::string("tab\tname.txt")}) {
+  using namespace std::string_literals;
+  for (const std::string& name : {std::string(40, 'n'), "a\0evil.txt"s, "..\\evil.txt"s, "sub\\evil.txt"s,
+                                  "sub/evil.txt"s, "C:evil.txt"s, "\\evil.txt"s, "/evil.txt"s, ".. "s, "con"s,
+                                  "Nul.txt"s, "COM1.dat"s, "com\xB9"s, "Lpt\xB2.txt"s, "LPT\xB3 .x"s,
+                                  "bad|name.txt"s, "tab\tname.txt"s}) {
     EXPECT_EQ(2, Expand({Stored(name, "payload"), Deflated(name, "payload"), Deflated("after.txt", name)}));
     const std::string shown = std::string(name.c_str()).substr(0, 39);  // as far as it reads
     EXPECT_EQ((Texts{UnableToOpen(Prefix() + shown), UnableToOpen(Prefix() + shown)}), Messages());
@@ -271,10 +266,9 @@ TEST_F(ExpanderTest, OutputPathsStayWithin259Characters) {
   }
 }
 
-// A full disk: the stored copy and the decoder report the first short
-// write of an entry, once however many follow; the entry is fatal and not
-// listed as OK, the next entry is fine. A short write to a pipe whose reader
-// has gone is no full disk.
+// A full disk is reported once per entry, stored or deflated, however many
+// writes fall short; the entry is fatal and not listed, the next one is
+// fine. A short write to a pipe whose reader has gone is no full disk.
 TEST_F(ExpanderTest, AFullDiskIsReportedForStoredAndDeflatedEntries) {
   std::string content(100000, '\0');
   for (size_t i = 0; i < content.size(); i++) content[i] = static_cast<char>(i * 7 + i / 251);
@@ -292,9 +286,8 @@ TEST_F(ExpanderTest, AFullDiskIsReportedForStoredAndDeflatedEntries) {
 }
 
 // The target folder is made (last level only) and entered; one that cannot
-// be entered leaves nothing done at all. The archive path and the target
-// prefix are built in 80-byte buffers: 79 characters work, 80 would be cut
-// to name another archive or folder, so nothing is expanded.
+// be entered leaves nothing done. The archive path and the target prefix
+// have 80-byte buffers: 79 characters work, 80 expand nothing.
 TEST_F(ExpanderTest, ExpandIntoFolderMakesAndEntersTheTarget) {
   ASSERT_TRUE(t.WriteFile("a.zip", Stored("one.txt", "1").Bytes()));
   EXPECT_EQ(0, ExpandIntoFolder(disk, *this, t.Root().c_str(), "A.ZIP", t.Path("new").c_str()));
@@ -308,7 +301,8 @@ TEST_F(ExpanderTest, ExpandIntoFolderMakesAndEntersTheTarget) {
   ASSERT_EQ(0, disk.MakeFolder(source.c_str()));
   const std::string archive = Stored("two.txt", "2").Bytes();
   const std::string folder = source.substr(t.Root().size() + 1);
-  ASSERT_TRUE(t.WriteFile(folder + "/a.zip", archive) && t.WriteFile(folder + "/aa.zip", archive));
+  // "aa.zip" cut to 79 characters would name "aa.zi".
+  ASSERT_TRUE(t.WriteFile(folder + "/a.zip", archive) && t.WriteFile(folder + "/aa.zi", archive));
   const std::string target78 = source + std::string(5, 't'), target79 = target78 + "t";
 
   EXPECT_EQ(0, ExpandIntoFolder(disk, *this, source.c_str(), "a.zip", target78.c_str()));

@@ -1,5 +1,4 @@
-// The decoder on hand-made streams: statuses, the window and its flushes,
-// where the archive stream stands afterwards; its tables and its CRC-32.
+// The decoder on hand-made streams, its tables and its CRC-32.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -22,8 +21,8 @@ uint32_t Crc(const std::string& s) {
   return CrcUpdate(reinterpret_cast<const uint8_t*>(s.data()), static_cast<uint32_t>(s.size()));
 }
 
-// Every length on both sides of the folding path's threshold from every
-// alignment, and the register carried over calls cut anywhere.
+// Lengths on both sides of the folding threshold at every alignment, and
+// the register carried over calls.
 TEST(CrcTest, FoldingAndTablesAgreeWithTheBitwiseCrc) {
   EXPECT_EQ(0xCBF43926u, Crc("123456789"));
   const std::string data = Bytes(100000, 1);
@@ -45,8 +44,7 @@ void CountLinks(const DecodeEntry* table, unsigned width, std::map<int, int>* li
     }
 }
 
-// What BuildDecodeTable built: status, first-level width, blocks in the
-// chain, then "op x count" of the link entries.
+// BuildDecodeTable's status, first-level width, blocks, "op x count" of links.
 std::string Build(const std::vector<unsigned>& lengths, unsigned width) {
   static const uint16_t kZeros[288] = {};
   DecodeEntry* table;
@@ -63,9 +61,8 @@ std::string Build(const std::vector<unsigned>& lengths, unsigned width) {
 }
 
 // A first level is as wide as asked, within the shortest and longest code,
-// and cut where the end-of-block code ends, so its lookup never fetches bits
-// past the last block. A table opened where the codes reach the width limit
-// grows once more: 32 sub-tables of 7 bits (link op 23) for {1, 12, 13}.
+// and cut where the end-of-block code ends. A table opened at the width
+// limit grows once more: 32 sub-tables of 7 bits (op 23) for {1, 12, 13}.
 TEST(DecodeTableTest, WidthsAndShapes) {
   std::vector<unsigned> fixed(288);
   for (unsigned s = 0; s < 288; s++) fixed[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
@@ -101,9 +98,8 @@ Stream Mixed() {
   return s.Fixed(true).Text("!").Match(258, 1).End();  // distance 1, length 258
 }
 
-// A dynamic block header after |s| whose code lengths are sent with a
-// leading 16, which repeats 0: 'a', 'b', end of block and 257 get 2 bits,
-// one distance code 1 bit.
+// A dynamic header after |s| whose lengths start with a 16 (repeating 0):
+// 'a', 'b', end of block and 257 of 2 bits, one distance code of 1 bit.
 Stream ShortCodes(Stream s = Stream()) {
   std::vector<int> l(258, 0);
   l['a'] = l['b'] = l[256] = l[257] = 2;
@@ -112,8 +108,7 @@ Stream ShortCodes(Stream s = Stream()) {
       .Codes(l, {1});
 }
 
-// A repeat running one length past the nl + nd code lengths of a block
-// that would be good but for that.
+// A repeat running one length past the nl + nd code lengths.
 Stream RepeatPastTheEnd(int repeat) {
   return Stream()
       .Header(true, 257, repeat == 18 ? 10 : 2, PlainCodeLengths(), {{18, 127}, {18, 107}, {1, 0}, {repeat, 0}})
@@ -121,8 +116,8 @@ Stream RepeatPastTheEnd(int repeat) {
       .End();
 }
 
-// Status 0 streams decode in full (a single 1-bit code is complete); bad ones
-// go on as good ones after the fault, so only the fault gives their status.
+// Good streams decode in full (a single 1-bit code is complete); bad ones go
+// on as good ones after the fault, so only the fault gives their status.
 TEST(InflateTest, EveryKindOfStreamGivesItsStatus) {
   std::vector<int> over = PlainCodeLengths(), incomplete = PlainCodeLengths();
   over[18] = 3;
@@ -172,8 +167,8 @@ TEST(InflateTest, EveryKindOfStreamGivesItsStatus) {
 int AllocationsLeft;
 void* Allocate(uint32_t bytes) { return AllocationsLeft-- > 0 ? malloc(bytes) : nullptr; }
 
-// Memory running out at any table block ends the decode with 3 and frees
-// every block built so far (AddressSanitizer's leak check sees the rest).
+// Memory running out at any table block gives 3, every block freed (as the
+// sanitizer's leak check sees).
 TEST(InflateTest, OutOfMemoryAtEveryTableBlock) {
   const std::string stream = Mixed().bytes;
   void* (*const saved)(uint32_t) = AllocateTableBlock;
@@ -187,17 +182,15 @@ TEST(InflateTest, OutOfMemoryAtEveryTableBlock) {
   AllocateTableBlock = saved;
 }
 
-// Every cut of a stream ends with a non-zero status and without hanging:
-// the bits past the end of the archive are never taken for data.
+// Every cut of a stream ends with a non-zero status, without hanging.
 TEST(InflateTest, CutOffStreamsEndWithBadData) {
   const std::string stream = Mixed().bytes;
   for (size_t cut = 0; cut < stream.size(); cut++)
     EXPECT_NE(0, Decode(stream.substr(0, cut), 3, "").status) << "cut at " << cut;
 }
 
-// After the decode the stream stands right after the deflate data, also
-// when the last match's 6-bit distance lookup fetched bytes beyond it, with
-// the archive buffer refilled anywhere.
+// The stream stands right after the deflate data, also when the last 6-bit
+// distance lookup fetched bytes beyond it, whatever the refills.
 TEST(InflateTest, StreamStandsAfterTheDeflateDataWhereverItEnds) {
   std::vector<int> l(258, 0);
   l['A'] = 1;
@@ -240,9 +233,8 @@ TEST(InflateTest, AnErrorLeavesTheStreamWhereTheByteInputWould) {
 }
 
 // Long matches of every kind of distance end at every offset around each
-// window's end, over more windows than the decoder keeps, so step copies run
-// into the slack and bytes move back to the front; whole windows are written
-// once, an empty final flush writes nothing; matches after a stored block.
+// window's end, over more windows than the decoder keeps; whole windows are
+// written once, an empty final flush not at all; matches after stored data.
 TEST(InflateTest, MatchesEndAtEveryOffsetAroundTheWindowEnds) {
   for (int distance : {1, 3, 8, 12, 16, 40, 32768}) {
     for (int lead = 0; lead < 16; lead++) {
@@ -261,8 +253,7 @@ TEST(InflateTest, MatchesEndAtEveryOffsetAroundTheWindowEnds) {
 }
 
 // The next entry's back-references before its first byte read the window
-// as the last entry left it, whatever that entry's size, and also when it
-// ended in bad data: its bytes since the last flush are in the window too.
+// as the last entry left it, whatever its size, also after bad data.
 TEST(InflateTest, TheWindowCarriesOverToTheNextEntry) {
   for (size_t size : {5, 100, 32767, 32768, 32769, 40000, 70001}) {
     for (bool bad : {false, true}) {

@@ -1,6 +1,5 @@
-// Hand-made deflate streams for the archive tests, and the decoder run on
-// one the way the walk runs it: from the archive stream, with the next
-// local header after it.
+// Hand-made deflate streams, and the decoder run on one as the walk runs it:
+// from the archive stream, with the next local header after it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -69,7 +68,7 @@ struct Stream {
     return Codes(l, std::vector<int>(32, 5)).Bits(last | 1 << 1, 3);
   }
   // A dynamic block's header: counts, the code-length code (19 lengths by
-  // symbol), then |sequence| of code-length symbols with their repeat bits.
+  // symbol), then code-length symbols with their repeat bits.
   Stream& Header(bool last, int nl, int nd, const std::vector<int>& codeLengthCode,
                  const std::vector<std::pair<int, int>>& sequence) {
     static const int kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
@@ -111,8 +110,7 @@ struct Stream {
     expected += s;
     return *this;
   }
-  // A match: length and distance symbols with their extra bits, the bases
-  // summed from the extra-bit counts of RFC 1951, 3.2.5.
+  // A match; the bases are summed from the extra-bit counts (RFC 1951, 3.2.5).
   Stream& Match(int length, int distance) {
     int s = 0, base = 3, d = 0, dbase = 1;
     auto lengthExtra = [](int s) { return s < 8 ? 0 : (s - 4) / 4; };
@@ -148,8 +146,7 @@ struct Decoded {
   uint32_t crc, counted;       // CRC and bytesWritten of the entry
 };
 
-// Decodes |stream| followed by |tail|, with the archive buffer refilled every
-// |chunk| bytes.
+// Decodes |stream| then |tail|, the archive buffer refilled every |chunk| bytes.
 inline Decoded Decode(const std::string& stream, size_t chunk = 1 << 20,
                       const std::string& tail = kNextHeader) {
   MemoryFile in(stream + tail, chunk);
@@ -168,8 +165,8 @@ inline Decoded Decode(const std::string& stream, size_t chunk = 1 << 20,
   return d;
 }
 
-// Decodes |stream| and expects status 0, |expected| in the file, in the CRC
-// and in the count, and the archive stream at the next header.
+// Expects status 0, |expected| in the file, the CRC and the count, and the
+// archive stream at the next header.
 inline void ExpectDecodes(const std::string& stream, const std::string& expected,
                           const std::string& what, size_t chunk = 1 << 20) {
   Decoded d = Decode(stream, chunk);

@@ -1,5 +1,4 @@
-#include "tests/fuzz/FuzzTargets.h"
-
+// The libFuzzer targets: TESMO_FUZZ_TARGET names the one a build runs.
 #include <zlib.h>
 
 #include <cstdio>
@@ -21,8 +20,8 @@ void Check(bool ok, const char* what) {
   abort();
 }
 
-// zlib's raw inflate of the whole input; false unless it reaches the end of
-// the final block. *used is the count of input bytes it took.
+// zlib's raw inflate; false unless it reaches the end of the final block.
+// *used is the count of input bytes it took.
 bool ZlibInflate(const uint8_t* data, size_t size, std::string* out, size_t* used) {
   z_stream z = {};
   inflateInit2(&z, -15);
@@ -66,9 +65,8 @@ class MemoryPlatform : public HostPlatform, public ProgressSink {
   std::string archive_;
 };
 
-// A stored entry cut short is filled up to the size its header claims, up to
-// 4 GiB of work for one input. Inputs with a stored header that claims far
-// more than the bytes after it are left out, so the fuzzer keeps its pace.
+// A stored entry cut short is filled up to the size its header claims (up to
+// 4 GiB of work): such inputs are left out, so the fuzzer keeps its pace.
 bool ClaimsHugeStoredEntry(const uint8_t* data, size_t size) {
   for (size_t i = 0; i + 30 <= size; i++) {
     const uint8_t* h = data + i;
@@ -81,6 +79,8 @@ bool ClaimsHugeStoredEntry(const uint8_t* data, size_t size) {
 
 }  // namespace
 
+// One raw deflate stream. Where zlib decodes it too, output and end of stream
+// must be zlib's: the decoder may accept more than zlib, never less.
 void FuzzInflate(const uint8_t* data, size_t size) {
   MemoryFile in(std::string(reinterpret_cast<const char*>(data), size), 1000);
   CaptureFile out;
@@ -103,6 +103,8 @@ void FuzzInflate(const uint8_t* data, size_t size) {
     Check(status == 0 && expected == out.bytes && size - rest == used, "status, output or stream position differs from zlib's");
 }
 
+// An archive on a platform that keeps no output; the level must be 0, 1 or 2
+// and every message fit its buffer.
 void FuzzArchive(const uint8_t* data, size_t size) {
   if (ClaimsHugeStoredEntry(data, size)) return;
   MemoryPlatform platform(std::string(reinterpret_cast<const char*>(data), size));
@@ -110,9 +112,7 @@ void FuzzArchive(const uint8_t* data, size_t size) {
   Check(level >= 0 && level <= 2, "level out of range");
 }
 
-#ifdef TESMO_FUZZ_TARGET
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TESMO_FUZZ_TARGET(data, size);
   return 0;
 }
-#endif

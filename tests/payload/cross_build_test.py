@@ -3,12 +3,11 @@
 
   cross_build_test.py SOURCE-DIR TOOLCHAIN-FILE TESMO-UNZIP SCRATCH-DIR
 
-Configures the source tree into SCRATCH-DIR with the toolchain file and
-TESMO_PAYLOAD naming a faulty archive, builds only tesmo_payload, and
-expects the build to fail with the lines that name the fault.
+Configures the source tree into SCRATCH-DIR with TESMO_PAYLOAD naming a
+faulty archive and builds only tesmo_payload, which must fail.
 """
 
-import io, os, shutil, subprocess, sys, unittest, zipfile
+import os, shutil, subprocess, sys, unittest, zipfile
 
 SOURCE, TOOLCHAIN, TOOL, SCRATCH = (os.path.abspath(a) for a in sys.argv[1:5])
 del sys.argv[1:5]
@@ -35,23 +34,14 @@ class CrossBuild(unittest.TestCase):
         return subprocess.run(["cmake", "--build", SCRATCH, "--target", "tesmo_payload"],
                               capture_output=True, text=True, timeout=280)
 
-    def test_faulty_payloads_stop_the_build(self):
+    def test_a_faulty_payload_stops_the_build(self):
         shutil.rmtree(SCRATCH, ignore_errors=True)
         os.makedirs(SCRATCH)
-        help_archive = io.BytesIO()
-        make_zip(help_archive, [("Index.htm", b"<html></html>")])
-        cases = [
-            ("folder.zip", [("Lessons/Lesson01.qdw", b"d"), ("Tesmohelp.zip", help_archive.getvalue())],
-             "check: Lessons/Lesson01.qdw: name has a folder part"),
-            ("nohelp.zip", [("Readme.txt", b"r")], "check: the payload holds no Tesmohelp.zip"),
-        ]
-        for name, entries, line in cases:
-            with self.subTest(name):
-                payload = os.path.join(SCRATCH, name)
-                make_zip(payload, entries)
-                result = self.build(payload)
-                self.assertNotEqual(0, result.returncode, result.stdout)
-                self.assertIn(line, result.stdout + result.stderr)
+        payload = os.path.join(SCRATCH, "folder.zip")
+        make_zip(payload, [("Lessons/Lesson01.qdw", b"d"), ("Tesmohelp.zip", b"")])
+        result = self.build(payload)
+        self.assertNotEqual(0, result.returncode, result.stdout)
+        self.assertIn("check: Lessons/Lesson01.qdw: name has a folder part", result.stdout + result.stderr)
         shutil.rmtree(SCRATCH, ignore_errors=True)
 
 

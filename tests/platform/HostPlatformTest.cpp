@@ -1,5 +1,4 @@
-// How the host maps Windows paths onto Linux: drives, separators, dots, the
-// current drive and folder, and ASCII case-insensitive names.
+// How the host maps Windows paths onto Linux.
 #include <errno.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -21,7 +20,7 @@ std::string Host(HostPlatform& p, const char* path) {
 }
 
 // A drive letter in either case is a folder, set by the caller or by the
-// environment; a drive without one does not exist for any operation.
+// environment; a drive without one does not exist.
 TEST(HostPlatformTest, DrivesMapToFolders) {
   TestPlatform t, k;
   HostPlatform& p = t.platform();
@@ -46,9 +45,9 @@ TEST(HostPlatformTest, DrivesMapToFolders) {
   EXPECT_EQ("<no drive>", Host(p, "T:\\x.txt"));
 }
 
-// Both separators, empty parts and "." skipped, ".." never above the root;
-// "X:name" relative to the current folder on the current drive, to the root
-// on another; a leading separator at the current drive's root.
+// Both separators; empty parts and "." skipped; ".." never above the root;
+// "X:name" from the current folder on the current drive, from the root on
+// another; a leading separator at the current drive's root.
 TEST(HostPlatformTest, SeparatorsDotsAndRelativeForms) {
   TestPlatform t, u;
   HostPlatform& p = t.platform();
@@ -84,18 +83,15 @@ TEST(HostPlatformTest, NamesResolveIgnoringAsciiCase) {
   EXPECT_EQ(EEXIST, p.MakeFolder("T:\\QUARN7\\ZIPS"));
   EXPECT_EQ(nullptr, p.OpenWrite("T:\\Quarn7\\Missing\\x.txt"));
 
-  // Folders are listed once, not once per name, yet what this platform
-  // makes and what others change in them is seen at once, however soon
-  // after a lookup it happens.
+  // Folders are listed once, yet what this platform makes and what others
+  // change there is seen at once, however soon after a lookup.
   ASSERT_TRUE(Touch(p, "T:\\Quarn7\\Zips\\Made.txt"));
   EXPECT_EQ(t.NativePath("Quarn7/Zips/Made.txt"), Host(p, "T:\\Quarn7\\Zips\\MADE.TXT"));
   for (int i = 0; i < 20; i++) {
-    const std::string name = "Late" + std::to_string(i) + ".TXT";
-    EXPECT_EQ(t.NativePath("Quarn7/Zips/late" + std::to_string(i) + ".txt"),
-              Host(p, ("T:\\Quarn7\\Zips\\late" + std::to_string(i) + ".txt").c_str()));
-    ASSERT_TRUE(t.WriteFile("Quarn7/Zips/" + name, ""));
-    EXPECT_EQ(t.NativePath("Quarn7/Zips/" + name),
-              Host(p, ("T:\\Quarn7\\Zips\\LATE" + std::to_string(i) + ".txt").c_str()));
+    const std::string n = std::to_string(i);
+    EXPECT_EQ(t.NativePath("Quarn7/Zips/late" + n + ".txt"), Host(p, ("T:\\Quarn7\\Zips\\late" + n + ".txt").c_str()));
+    ASSERT_TRUE(t.WriteFile("Quarn7/Zips/Late" + n + ".TXT", ""));
+    EXPECT_EQ(t.NativePath("Quarn7/Zips/Late" + n + ".TXT"), Host(p, ("T:\\Quarn7\\Zips\\LATE" + n + ".txt").c_str()));
   }
 }
 

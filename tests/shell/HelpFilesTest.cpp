@@ -1,5 +1,4 @@
-// The help files on real folders, the same on the host and on Windows: the
-// date rule for the index file, the normalised names and what is left alone.
+// The help files on real folders, on the host and on Windows.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,12 +24,12 @@ class HelpFilesTest : public ::testing::Test {
     for (const char* folder : {"Quarn7/Tesmo", "Quarn7/Help"})
       fs::create_directories(drive_.Native(folder));
   }
-  // Writes "Quarn7\<relative>" last written at base plus ticks (100 ns each).
+  // Writes "Quarn7\<relative>", last written at base plus ticks.
   void Put(const std::string& relative, const std::string& content, int64_t ticks = 0) {
     ASSERT_TRUE(std::ofstream(drive_.Native("Quarn7\\" + relative), std::ios::binary) << content);
     ASSERT_TRUE(platform().SetFileTimes(drive_.Path("Quarn7\\" + relative).c_str(), base_ + ticks));
   }
-  // Places the help files; the Help folder's files afterwards, "name=content".
+  // Places the help files; then the Help folder's "name=content".
   Files Place() {
     EXPECT_EQ(0, PlaceHelpFiles(platform(), drive_.Path("Quarn7\\Tesmo").c_str()));
     EXPECT_TRUE(platform().messages.empty());
@@ -51,8 +50,8 @@ class HelpFilesTest : public ::testing::Test {
 };
 
 // The index file replaces the Help folder's copy unless it is older, to the
-// last tick, or cannot itself be opened (here: a folder of that name). The
-// copy keeps the source's time, so the two compare equal afterwards.
+// tick, or cannot be opened (a folder of that name). The copy keeps the
+// source's time.
 TEST_F(HelpFilesTest, IndexFileFollowsTheDateRule) {
   const int64_t kFolder = 1000;
   const struct {
@@ -80,10 +79,9 @@ TEST_F(HelpFilesTest, IndexFileFollowsTheDateRule) {
   }
 }
 
-// Found names arrive normalised and the index file is known in any case;
-// every other ".chm" replaces its copy whatever the times; nothing else is
-// copied. An add-on folder that is empty or missing, or a Help folder that
-// is missing, leaves everything as it was: the Help folder is never made.
+// Names arrive normalised, the index file is known in any case, other
+// ".chm" files replace their copies whatever the times, nothing else is
+// copied. A missing add-on or Help folder changes nothing.
 TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
   Put("Help\\Manual.chm", "manual");
   Place();
@@ -103,11 +101,9 @@ TEST_F(HelpFilesTest, EveryHelpFileArrivesUnderItsNormalisedName) {
 }
 
 #ifndef _WIN32
-// A name that would make a path beyond 259 characters is skipped, never
-// cut: one character too long, cut, it would name the file beside it.
-// (Windows itself allows no such name in a folder of that depth.)
+// A name that would make a path over 259 characters is skipped, never cut
+// to name the file beside it. (Windows allows no such name there.)
 TEST_F(HelpFilesTest, NameTooLongForThePathIsSkipped) {
-  // The add-on folder's path is the longer of the two.
   const std::string fits =
       std::string(259 - drive_.Path("Quarn7\\Tesmo\\").size() - 4, 'a') + ".chm";
   Put("Tesmo\\" + fits, "fits");

@@ -1,5 +1,5 @@
-// What the desktop integration tests share: a drive letter for the test's
-// temp folder, and a progress sink that logs what the user would see.
+// What the desktop integration tests share: a drive for the test's folder,
+// and a progress sink that logs what the user would see.
 #pragma once
 
 #include <cstdio>
@@ -18,12 +18,11 @@
 const char kShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-// Makes Paths.Drive a drive whose "<Drive>\Quarn7" folder belongs to the
-// test, and restores the paths afterwards. On the host that is drive T:, the
-// test's own folder. Wine follows no drive letter put on a folder, so on
-// Windows it is "Quarn7" on the temp folder's drive: made by the test with
-// a mark in it and removed afterwards; one without the mark is not the
-// test's and is refused (ok() false).
+// Makes Paths.Drive a drive whose "Quarn7" folder is the test's, for the
+// test's lifetime. On the host: drive T:, the test's folder. Wine follows no
+// drive letter put on a folder, so on Windows it is "Quarn7" on the temp
+// folder's drive, made with a mark and removed afterwards; one there without
+// the mark is not the test's (ok() false).
 class TestDrive {
  public:
   explicit TestDrive(TestPlatform& test) : test_(test), saved_(Paths) {
@@ -43,11 +42,8 @@ class TestDrive {
     Paths = saved_;
   }
   bool ok() const { return ok_; }
-  // A path below the drive's root, as the logic and as the C++ library
-  // write it.
-  std::string Path(const std::string& relative) const {
-    return std::string(Paths.Drive) + "\\" + relative;
-  }
+  // A path below the drive's root, for the logic and for the C++ library.
+  std::string Path(const std::string& relative) const { return std::string(Paths.Drive) + "\\" + relative; }
   std::string Native(const std::string& relative) const {
 #ifdef _WIN32
     return Path(relative);
@@ -63,20 +59,18 @@ class TestDrive {
   bool ok_ = true;
 };
 
-// The texts of the boxes shown, each checked to be owned by the main window
-// and captioned "Tesmo Setup".
+// The texts of the boxes shown, each owned by the main window and captioned
+// "Tesmo Setup".
 inline std::vector<std::string> ShortcutBoxes(const RecordingPlatform& platform) {
   std::vector<std::string> texts;
   for (const auto& m : platform.messages) {
-    EXPECT_EQ(BoxOwner::MainWindow, m.owner);
-    EXPECT_EQ("Tesmo Setup", m.caption);
+    EXPECT_TRUE(m.owner == BoxOwner::MainWindow && m.caption == "Tesmo Setup") << m.text;
     texts.push_back(m.text);
   }
   return texts;
 }
 
-// Status texts and pauses in the order they came; at each pause, what
-// check() says about the world then.
+// Status texts and pauses in order; at each pause, what check() says then.
 class LoggingProgress : public ProgressSink {
  public:
   std::function<std::string()> check = [] { return std::string(); };

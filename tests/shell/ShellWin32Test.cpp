@@ -1,6 +1,6 @@
-// Desktop integration on the real Win32 API: the registry of the test's
-// Wine prefix, whose Shell Folders values the test sets and restores, and
-// the shell's own link object, whose links are loaded back to be read.
+// Desktop integration on the real Win32 API: the Wine prefix's registry,
+// whose Shell Folders values the test sets and restores, and the shell's own
+// link object, which reads the links back.
 #include <windows.h>
 #include <objbase.h>
 #include <objidl.h>
@@ -40,47 +40,37 @@ std::string LoadLink(const std::string& path) {
   return ok ? std::string(target) + " in " + folder + ": " + description : "<unreadable>";
 }
 
-// A Start menu with its Programs folder and a desktop in the test's folder,
-// both in the registry; the drive is C:.
-class ShellWin32Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    snprintf(Paths.Drive, sizeof Paths.Drive, "C:");
-    for (const char* folder : {"Start Menu", "Start Menu\\Programs", "Desktop"})
-      ASSERT_EQ(0, platform().MakeFolder(test_.Path(folder).c_str()));
-    ASSERT_TRUE(values_.SetShellFolder("Start Menu", test_.Path("Start Menu")));
-    ASSERT_TRUE(values_.SetShellFolder("Desktop", test_.Path("Desktop")));
-  }
-  void TearDown() override { Paths = saved_; }
-  RecordingPlatform& platform() { return test_.platform(); }
-
-  TestPlatform test_;
-  RegistryValues values_;
-  LoggingProgress progress_;
-  InstallPaths saved_ = Paths;
-};
-
 // Every recipe finds its folder in the registry and makes a link there that
-// the shell reads back as made. Only the last folder
-// level is made, so with a Start menu without "Programs" (the desktop) the
-// save fails and the user sees three boxes in this order.
-TEST_F(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
-  EXPECT_EQ(1, MakeHelpStartMenuItem(platform(), progress_));
-  EXPECT_EQ(1, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
-  EXPECT_EQ(1, MakeAddonDesktopIcon(platform(), progress_, "Tesmo"));
-  EXPECT_TRUE(platform().messages.empty());
+// the shell reads back. Only the last folder level is made, so with a Start
+// menu without "Programs" (the desktop) the save fails: three boxes, in order.
+TEST(ShellWin32Test, EachRecipeMakesALinkTheShellReadsBack) {
+  TestPlatform test;
+  RecordingPlatform& platform = test.platform();
+  RegistryValues values;
+  LoggingProgress progress;
+  const InstallPaths saved = Paths;
+  snprintf(Paths.Drive, sizeof Paths.Drive, "C:");
+  for (const char* folder : {"Start Menu", "Start Menu\\Programs", "Desktop"})
+    ASSERT_EQ(0, platform.MakeFolder(test.Path(folder).c_str()));
+  ASSERT_TRUE(values.SetShellFolder("Start Menu", test.Path("Start Menu")));
+  ASSERT_TRUE(values.SetShellFolder("Desktop", test.Path("Desktop")));
+
+  EXPECT_EQ(1, MakeHelpStartMenuItem(platform, progress));
+  EXPECT_EQ(1, MakeAddonStartMenuItem(platform, progress, "Tesmo"));
+  EXPECT_EQ(1, MakeAddonDesktopIcon(platform, progress, "Tesmo"));
+  EXPECT_TRUE(platform.messages.empty());
   const std::string addon = "C:\\Quarn7\\Quarn7.exe in C:\\Quarn7\\Tesmo: QUARN Drawing";
   EXPECT_EQ("C:\\Quarn7\\Dochost7.exe in C:\\Quarn7: QUARN Drawing",
-            LoadLink(test_.Path("Start Menu\\Programs\\Quarn 7\\QUARN 7 Help.lnk")));
-  EXPECT_EQ(addon, LoadLink(test_.Path("Start Menu\\Programs\\Quarn 7\\Tesmo.lnk")));
-  EXPECT_EQ(addon, LoadLink(test_.Path("Desktop\\Tesmo.lnk")));
+            LoadLink(test.Path("Start Menu\\Programs\\Quarn 7\\QUARN 7 Help.lnk")));
+  EXPECT_EQ(addon, LoadLink(test.Path("Start Menu\\Programs\\Quarn 7\\Tesmo.lnk")));
+  EXPECT_EQ(addon, LoadLink(test.Path("Desktop\\Tesmo.lnk")));
 
-  ASSERT_TRUE(values_.SetShellFolder("Start Menu", test_.Path("Desktop")));
-  EXPECT_EQ(0, MakeAddonStartMenuItem(platform(), progress_, "Tesmo"));
-  EXPECT_EQ((std::vector<std::string>{"Failed at save shortcut", "Failed to create shortcut",
-                                      ReportText(3)}),
-            ShortcutBoxes(platform()));
-  EXPECT_FALSE(test_.Exists("Desktop/Programs"));
+  ASSERT_TRUE(values.SetShellFolder("Start Menu", test.Path("Desktop")));
+  EXPECT_EQ(0, MakeAddonStartMenuItem(platform, progress, "Tesmo"));
+  EXPECT_EQ((std::vector<std::string>{"Failed at save shortcut", "Failed to create shortcut", ReportText(3)}),
+            ShortcutBoxes(platform));
+  EXPECT_FALSE(test.Exists("Desktop/Programs"));
+  Paths = saved;
 }
 
 }  // namespace

@@ -14,15 +14,13 @@ namespace {
 // Writes through to the real file until its room is used up.
 class FillingFile : public File {
  public:
-  FillingFile(File* real, size_t room, bool brokenPipe)
-      : real_(real), room_(room), brokenPipe_(brokenPipe) {}
+  FillingFile(File* real, const RecordingPlatform& p) : real_(real), room_(p.room), brokenPipe_(p.brokenPipe) {}
   ~FillingFile() override { delete real_; }
   size_t Read(void* buffer, size_t n) override { return real_->Read(buffer, n); }
   size_t Write(const void* data, size_t n, bool* brokenPipe) override {
-    const size_t fits = n < room_ ? n : room_;
-    const size_t put = real_->Write(data, fits, brokenPipe);
+    const size_t put = real_->Write(data, n < room_ ? n : room_, brokenPipe);
     room_ -= put;
-    if (put == fits && fits < n && brokenPipe) *brokenPipe = brokenPipe_;
+    if (put < n && brokenPipe) *brokenPipe = brokenPipe_;
     return put;
   }
 
@@ -42,7 +40,7 @@ void RecordingPlatform::ShowMessage(BoxOwner owner, const char* text,
 
 File* RecordingPlatform::OpenWrite(const char* path) {
   File* f = NativePlatform::OpenWrite(path);
-  return f ? new FillingFile(f, room, brokenPipe) : nullptr;
+  return f ? new FillingFile(f, *this) : nullptr;
 }
 
 bool RecordingPlatform::SetFileTimes(const char* path, FileTime utc) {

@@ -1,8 +1,7 @@
 // The real platform of the system the test runs on, with a fresh temp folder
-// to work in: Win32Platform with the folder's own paths on Windows, a
-// HostPlatform whose drive T: is the folder on Linux. Path("a\\b") is the
-// Windows path of a file in the folder on either system, NativePath the same
-// file for the C++ library.
+// to work in: Win32Platform on Windows, on Linux a HostPlatform whose drive
+// T: is the folder. Path("a\\b") is a file's Windows path there, NativePath
+// the same file's path for the C++ library.
 #pragma once
 
 #include <string>
@@ -16,10 +15,9 @@ typedef Win32Platform NativePlatform;
 typedef HostPlatform NativePlatform;
 #endif
 
-// The native platform with its message boxes recorded instead of shown, so
-// no test waits for a click. Each file it opens for writing takes at most
-// |room| bytes, as on a full disk; with |brokenPipe| the short write says
-// the reader of a pipe has gone instead.
+// The native platform with its boxes recorded, not shown. Each file opened
+// for writing takes at most |room| bytes, as on a full disk; with
+// |brokenPipe| a short write says that the pipe's reader has gone instead.
 class RecordingPlatform : public NativePlatform {
  public:
   struct Message {
@@ -43,18 +41,15 @@ class RecordingPlatform : public NativePlatform {
 class TestPlatform {
  public:
   TestPlatform();
-  // Restores the working directory, which Win32 ChangeFolder moves, and
-  // removes the folder with all it holds.
-  ~TestPlatform();
+  ~TestPlatform();  // removes the folder and restores the working directory
 
   RecordingPlatform& platform() { return platform_; }
   const std::string& Root() const { return root_; }  // the folder's Windows path
   std::string Path(const std::string& relative) const;
-  std::string NativePath(const std::string& relative) const;  // "\" or "/" separated
+  std::string NativePath(const std::string& relative) const;
 
   bool WriteFile(const std::string& relative, const std::string& content) const;
-  // The file's bytes, or "<unreadable>".
-  std::string Content(const std::string& relative) const;
+  std::string Content(const std::string& relative) const;  // or "<unreadable>"
   bool Exists(const std::string& relative) const;
 
  private:

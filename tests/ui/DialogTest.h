@@ -1,6 +1,5 @@
-// What the tests of the real dialogs and boxes under Windows (or Wine)
-// share: a fixture with the hidden main window and the dated title, and a
-// way to act on a modal dialog from inside its own loop.
+// What the tests of the real dialogs and boxes share: a fixture with the
+// hidden main window and the dated title, and a way into a modal loop.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +18,8 @@
 
 const char kDatedTitle[] = "Tesmo Tutorial Setup   5/3/2014";
 
-// Runs with this program (which carries the real resources) as AppInstance,
-// a hidden main window and the dated title; puts the shared state back.
+// This program (with the real resources) as AppInstance, a hidden main
+// window and the dated title; the shared state is put back.
 class DialogTest : public testing::Test {
  protected:
   static HWND NewMainWindow() {
@@ -50,14 +49,9 @@ inline std::string WindowText(HWND window) {
   return text;
 }
 
-inline bool HasStyle(HWND window, DWORD style) {
-  return (GetWindowLongA(window, GWL_STYLE) & style) == style;
-}
-
-// Runs |action| on the visible dialog or box (the only one) once its modal
-// loop turns, from a thread timer that the loop dispatches; messages that
-// the action posts are handled by that loop. A dialog still open two
-// seconds after the action is ended with -2 and the test fails.
+// Runs |action| on the visible dialog or box once its modal loop turns, from
+// a thread timer that loop dispatches. A dialog still open two seconds after
+// the action is ended with -2 and the test fails.
 inline void WhenDialogRuns(std::function<void(HWND dialog)> action) {
   static std::function<void(HWND)> pending;
   static HWND dialog;

