@@ -3,7 +3,7 @@
 // as the installer.
 //
 //   tesmo_driver run EXE [--type TEXT] [--press install|cancel|escape|close]
-//                [--hold-escape] [--signal DIR [--signal-lines N]]
+//                [--show N] [--hold-escape] [--signal DIR [--signal-lines N]]
 //                [--timeout S] [--out FILE]
 //   tesmo_driver link FILE.lnk...
 //   tesmo_driver payload EXE ZIP OUT.exe
@@ -13,12 +13,15 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +79,7 @@ std::string TextOf(HWND window) {
 struct Screen {
   HWND main = nullptr, prompt = nullptr, progress = nullptr;
   std::vector<HWND> boxes;  // visible dialogs that are neither of the two
+  std::set<std::string> shown;  // "class: title" of every visible window
 
   static Screen Look(DWORD process) {
     Screen screen;
@@ -88,7 +92,11 @@ struct Screen {
           if (owner != process) return TRUE;
           const std::string name = ClassOf(window);
           if (name == "Tesmo Setup") screen->main = window;
-          if (name != "#32770" || !IsWindowVisible(window)) return TRUE;
+          if (!IsWindowVisible(window)) return TRUE;
+          char title[256] = "";
+          GetWindowTextA(window, title, sizeof title);
+          screen->shown.insert(name + ": " + title);
+          if (name != "#32770") return TRUE;
           if (GetDlgItem(window, 101)) screen->prompt = window;
           else if (GetDlgItem(window, 1033)) screen->progress = window;
           else screen->boxes.push_back(window);
@@ -134,7 +142,7 @@ void DumpScreen(DWORD process) {
 struct Options {
   std::string exe, type, press = "install", signal, out;
   bool typeSet = false, holdEscape = false;
-  int signalLines = 0;
+  int signalLines = 0, show = -1;  // -1: no show command given
   double timeout = 120;
 };
 
@@ -159,11 +167,17 @@ class Run {
   int Go() {
     if (!Start()) return 2;
     Screen screen;
-    while (!(screen = Screen::Look(info_.dwProcessId)).prompt)
+    std::set<std::string> before;  // every window shown up to the prompt
+    while (!(screen = Screen::Look(info_.dwProcessId)).prompt) {
+      before.insert(screen.shown.begin(), screen.shown.end());
       if (!Tick() || Ended()) return Stuck("no drive prompt");
+    }
     prompt_ = screen.prompt;
     main_ = screen.main;
-    Emit("prompt: " + Title(prompt_) + " | " + TextOf(GetDlgItem(prompt_, 101)));
+    before.insert(screen.shown.begin(), screen.shown.end());
+    before.erase("#32770: " + Title(prompt_));
+    Emit("prompt: " + Title(prompt_) + " | " + TextOf(GetDlgItem(prompt_, 101)) + " | " +
+         Start(before));
     if (o_.typeSet) {
       HWND entry = GetDlgItem(prompt_, 101);
       DWORD_PTR ignored;
@@ -200,6 +214,10 @@ class Run {
     const std::string folder = o_.exe.substr(0, o_.exe.find_last_of("\\/"));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (o_.show >= 0) {
+      startup.dwFlags = STARTF_USESHOWWINDOW;
+      startup.wShowWindow = static_cast<WORD>(o_.show);
+    }
     if (CreateProcessA(o_.exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
                        folder.c_str(), &startup, &info_))
       return true;
@@ -219,6 +237,30 @@ class Run {
     WaitForSingleObject(info_.hProcess, 5000);
     if (holding_) SendEscape(false);
     return 2;
+  }
+  // How the program came up, at its prompt: who owns the prompt, the main
+  // window (hidden, with the plain title), whatever else was shown first,
+  // and where its common controls come from (the side-by-side store for the
+  // version 6 that its manifest binds).
+  std::string Start(const std::set<std::string>& before) const {
+    std::string facts = std::string("owner=") +
+                        (GetWindow(prompt_, GW_OWNER) == main_ && main_ ? "main" : "other") +
+                        (IsIconic(prompt_) ? " minimized" : "") + " main=" +
+                        (IsWindowVisible(main_) ? "shown " : "hidden ") + Title(main_);
+    for (const std::string& window : before) facts += " | shown first: " + window;
+    HMODULE modules[256];
+    DWORD bytes = 0;
+    K32EnumProcessModules(info_.hProcess, modules, sizeof modules, &bytes);
+    std::string controls = "none";
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 256; i++) {
+      char path[MAX_PATH] = "";
+      K32GetModuleFileNameExA(info_.hProcess, modules[i], path, MAX_PATH);
+      std::string lower = path;
+      for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+      if (lower.find("comctl32") != std::string::npos)
+        controls = lower.find("\\winsxs\\") != std::string::npos ? "side-by-side" : "system";
+    }
+    return facts + " | comctl32 " + controls;
   }
   static std::string Title(HWND window) {
     char title[512] = "";
@@ -471,7 +513,7 @@ int ReplacePayload(const char* exe, const char* zip, const char* out) {
 int Usage() {
   fprintf(stderr,
           "usage: tesmo_driver run EXE [--type TEXT] [--press install|cancel|escape|close]\n"
-          "                    [--hold-escape] [--signal DIR [--signal-lines N]]\n"
+          "                    [--show N] [--hold-escape] [--signal DIR [--signal-lines N]]\n"
           "                    [--timeout S] [--out FILE]\n"
           "       tesmo_driver link FILE.lnk...\n"
           "       tesmo_driver payload EXE ZIP OUT.exe\n");
@@ -499,6 +541,7 @@ int main(int argc, char** argv) {
     if (arg == "--hold-escape") o.holdEscape = true;
     else if (arg == "--type" && more) o.type = argv[++i], o.typeSet = true;
     else if (arg == "--press" && more) o.press = argv[++i];
+    else if (arg == "--show" && more) o.show = atoi(argv[++i]);
     else if (arg == "--signal" && more) o.signal = argv[++i];
     else if (arg == "--signal-lines" && more) o.signalLines = atoi(argv[++i]);
     else if (arg == "--timeout" && more) o.timeout = atof(argv[++i]);

@@ -46,6 +46,11 @@ def stop_box(text):
     return "box: owner=main caption=Error text=" + text
 
 
+# The prompt as the installer comes up: the current drive in the entry, owned
+# by the hidden main window, the first window shown, with the version 6
+# common controls of the side-by-side store.
+PROMPT = ("prompt: {title} | C: | owner=main main=hidden Tesmo Tutorial Setup | "
+          "comctl32 side-by-side")
 FATAL = setup_box("Fatal error occurred ... Check the cause and run again.")
 NON_FATAL = setup_box("Non-fatal error occurred ... Installation may not be complete")
 ABORTED = setup_box("Aborted ... Installation may not be complete")
@@ -135,7 +140,7 @@ class Expect:
     links it makes. A clean run unless the case changes it."""
 
     def __init__(self, payload, drive="D:"):
-        self.transcript = ["prompt: {title} | C:", "progress: caption={title}"]
+        self.transcript = [PROMPT, "progress: caption={title}"]
         self.drive = {"Quarn7/Zips": None, "Quarn7/Zips/Tesmo.zip": (payload, None)}
         entries = entries_of(payload)
         for source, folder, archive_entries in (
@@ -195,7 +200,7 @@ class Expect:
 def nothing(*boxes):
     """A run that ends before the progress window: nothing is changed."""
     e = Expect.__new__(Expect)
-    e.transcript = ["prompt: {title} | C:"] + list(boxes) + ["exit: 0"]
+    e.transcript = [PROMPT] + list(boxes) + ["exit: 0"]
     e.drive, e.desk, e.links = {}, {}, {}
     return e
 
@@ -251,6 +256,13 @@ def cases(sample):
         Case("cancel", nothing(), options=["--press", "cancel"]),
         Case("escape at the prompt", nothing(), options=["--press", "escape"]),
         Case("close box", nothing(), options=["--press", "close"]),
+    ] + [
+        # SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED,
+        # SW_SHOWMINNOACTIVE, SW_SHOWDEFAULT: the main window stays hidden.
+        Case("started with show command %d" % show, nothing(),
+             options=["--press", "cancel", "--show", str(show)])
+        for show in (0, 1, 2, 3, 7, 10)
+    ] + [
         Case("drive Q:", nothing(stop_box("Drive Q: does not seem to exist"), FATAL),
              options=["--type", "Q"]),
         Case("entry D:\\Quarn7", small(), options=["--type", "D:\\Quarn7"]),

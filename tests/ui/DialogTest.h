@@ -22,15 +22,12 @@ const char kDatedTitle[] = "Tesmo Tutorial Setup   5/3/2014";
 // window and the dated title; the shared state is put back.
 class DialogTest : public testing::Test {
  protected:
-  static HWND NewMainWindow() {
-    return CreateWindowExA(0, "STATIC", kProductTitle, WS_POPUP, 0, 0, 0, 0,
-                           nullptr, nullptr, AppInstance, nullptr);
-  }
   void SetUp() override {
     if (!MainWindow) {
       InitCommonControls();
       AppInstance = GetModuleHandleA(nullptr);
-      MainWindow = NewMainWindow();
+      MainWindow = CreateWindowExA(0, "STATIC", kProductTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, AppInstance, nullptr);
     }
     strcpy(WindowTitle, kDatedTitle);
   }

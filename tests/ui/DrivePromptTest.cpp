@@ -1,4 +1,6 @@
-// The drive prompt, run for real from its template.
+// The drive prompt, run for real from its template: what the scenarios of
+// tests/e2e do not look at (owner, focus, the instructions in full). How each
+// answer ends it, they run through.
 #include "tests/ui/DialogTest.h"
 #include "ui/DrivePrompt.h"
 
@@ -41,46 +43,6 @@ TEST_F(DrivePromptTest, DialogShowsTheTitleInstructionsAndCurrentDrive) {
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   });
   EXPECT_EQ(0, DrivePrompt());
-}
-
-// Install (or Enter) takes the drive from the field and builds the zips
-// folder; Cancel, Escape and the close box return 0, paths untouched.
-TEST_F(DrivePromptTest, InstallTakesTheDriveAndEveryOtherEndLeavesIt) {
-  const struct {
-    const char* typed;  // null: the field as shown
-    UINT message;  // a key on the field, a click on a button, the close box
-    WPARAM key;
-    int result;
-    const char* zips;
-  } cases[] = {
-      {nullptr, WM_KEYDOWN, VK_RETURN, 1, "C:\\Quarn7\\Zips"},
-      {"d:\\Quarn7", BM_CLICK, IDOK, 1, "d:\\Quarn7\\Zips"},
-      {"E", BM_CLICK, IDCANCEL, 0, ""},
-      {"E", WM_KEYDOWN, VK_ESCAPE, 0, ""},
-      {"E", WM_SYSCOMMAND, SC_CLOSE, 0, ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.typed ? c.typed : "-") << " then "
-                                    << c.message << " " << c.key);
-    Paths = start_;
-    WhenDialogRuns([&](HWND dialog) {
-      // Typed over the selected field; all posted, so handled in order.
-      HWND field = GetDlgItem(dialog, 101);
-      if (c.typed) {
-        SendMessageA(field, EM_SETSEL, 0, -1);
-        PostMessageA(field, WM_CHAR, VK_BACK, 0);
-        for (const char* k = c.typed; *k; k++)
-          PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*k), 0);
-      }
-      if (c.message == BM_CLICK)
-        PostMessageA(GetDlgItem(dialog, c.key), BM_CLICK, 0, 0);
-      else
-        PostMessageA(c.message == WM_KEYDOWN ? field : dialog, c.message,
-                     c.key, 0);
-    });
-    EXPECT_EQ(c.result, DrivePrompt());
-    EXPECT_STREQ(c.zips, Paths.ZipsFolder);
-  }
 }
 
 }  // namespace
