@@ -5,19 +5,28 @@
 # The drive the main system QUARN 7 is installed on.
 DEMO_LETTER=D
 
+# run_logged LOG COMMAND...: one step of the demo with its output added to
+# LOG; if it fails, its own last lines are shown and the status is non-zero.
+run_logged() {
+  local log=$1
+  shift
+  mkdir -p "$(dirname "$log")"
+  "$@" >>"$log" 2>&1 && return 0
+  echo "$(basename "$0"): failed: $* (the end of $log:)" >&2
+  tail -n 30 "$log" >&2
+  return 1
+}
+
 # demo_build: builds the installer with the sample add-on and the driver
 # that works it, for the Wine of this machine (choose_wine).
 demo_build() {
+  echo "== building Tesmo_setup.exe and tesmo_driver.exe in $WIN_BUILD"
+  mkdir -p "$(dirname "$WIN_BUILD")" && : >"$WIN_BUILD.log"
   # Configured every time: a build folder made before the driver existed
   # would not know its target.
-  echo "== building Tesmo_setup.exe and tesmo_driver.exe in $WIN_BUILD"
-  if ! { cmake -S . -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
-           -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$WIN_TOOLCHAIN.cmake" &&
-         cmake --build "$WIN_BUILD" -j2 --target Tesmo_setup tesmo_driver; } >"$WIN_BUILD.log" 2>&1
-  then
-    tail -n 30 "$WIN_BUILD.log"
-    return 1
-  fi
+  run_logged "$WIN_BUILD.log" cmake -S . -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$WIN_TOOLCHAIN.cmake" &&
+  run_logged "$WIN_BUILD.log" cmake --build "$WIN_BUILD" -j2 --target Tesmo_setup tesmo_driver
 }
 
 # demo_world FOLDER: a fresh Wine prefix in FOLDER/prefix and everything the
@@ -49,7 +58,7 @@ demo_world() {
       printf '"Desktop"="%s"\n' "${DEMO_DESKTOP//\\/\\\\}"
     done
   } >"$reg"
-  "$WINELOADER" regedit /S "$(windows_path "$reg")" >>"$folder/wineboot.log" 2>&1
+  run_logged "$folder/wineboot.log" "$WINELOADER" regedit /S "$(windows_path "$reg")"
   # The dialogs ask for "MS Sans Serif": the prefix gets Wine's own fonts,
   # as Windows has its own.
   [ -d /usr/share/wine/fonts ] && cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"

@@ -28,7 +28,11 @@ wine_prefix() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== creating the Wine prefix $WINEPREFIX"
-    "$WINELOADER" wineboot -i >>"$log" 2>&1
+    if ! "$WINELOADER" wineboot -i >>"$log" 2>&1; then
+      echo "wineboot failed (the end of $log:)" >&2
+      tail -n 20 "$log" >&2
+      return 1
+    fi
     wineserver -w
   fi
 }
