@@ -12,8 +12,9 @@ run_logged() {
   shift
   mkdir -p "$(dirname "$log")"
   "$@" >>"$log" 2>&1 && return 0
-  echo "$(basename "$0"): failed: $* (the end of $log:)" >&2
+  echo "${0#"$PWD"/}: failed: $* (the end of $log:)" >&2
   tail -n 30 "$log" >&2
+  STEP_REPORTED=1
   return 1
 }
 
