@@ -1,19 +1,24 @@
 #!/usr/bin/env python3
-"""The sample add-on and the build's payload check.
+"""The sample add-on, the payload made from two folders, and the build's
+payload check.
 
   payload_test.py PATH/TO/tesmo-unzip
 
-The generator makes the same bytes on every run, with compiled help that a
-reader of the format opens (libchm's enum_chmLib and extract_chmLib); the
-check passes it, and checks the nested help archive too.
+The generator makes the same bytes on every run, in any time zone, with
+compiled help that a reader of the format opens (libchm's enum_chmLib and
+extract_chmLib); the check passes it, and checks the nested help archive
+too. tools/make_payload refuses each kind of file the installer could not
+write cleanly with its own line, and with SOURCE_DATE_EPOCH makes the same
+bytes from copies of the folders with other times in other zones.
 """
 
-import io, os, subprocess, sys, tempfile, unittest, zipfile
+import io, os, subprocess, sys, tempfile, time, unittest, zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 GENERATOR = os.path.join(ROOT, "tools", "make_sample_payload.py")
 CHECK = os.path.join(ROOT, "tools", "payload", "check_payload.py")
+MAKER = os.path.join(ROOT, "tools", "make_payload")
 STAMP = (2014, 5, 3, 10, 20, 30)
 TOOL = None
 
@@ -43,9 +48,10 @@ class SampleAddon(unittest.TestCase):
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory()
         runs = []
-        for name in ("first.zip", "second.zip"):
+        for name, zone in (("first.zip", "America/New_York"), ("second.zip", "Asia/Tokyo")):
             path = os.path.join(cls.tmp.name, name)
-            subprocess.run([sys.executable, GENERATOR, path], check=True, timeout=120)
+            subprocess.run([sys.executable, GENERATOR, path], check=True, timeout=120,
+                           stdout=subprocess.DEVNULL, env=dict(os.environ, TZ=zone))
             with open(path, "rb") as made:
                 runs.append(made.read())
         cls.payload, cls.again = runs
@@ -108,6 +114,94 @@ class RefusedPayloads(unittest.TestCase):
                     self.assertIn(line, output)
 
 
+def make_payload(addon, help_folder, out, **env):
+    """(exit code, stdout, stderr lines) of tools/make_payload."""
+    run = subprocess.run([sys.executable, MAKER, addon, help_folder, out], capture_output=True,
+                         text=True, timeout=120, env=dict(os.environ, **env))
+    return run.returncode, run.stdout, run.stderr.splitlines()
+
+
+def write(folder, files, seconds=None):
+    os.makedirs(folder, exist_ok=True)
+    for name, data in files.items():
+        path = os.path.join(folder, name)
+        with open(path, "wb") as out:
+            out.write(data)
+        if seconds is not None:
+            os.utime(path, (seconds, seconds))
+
+
+class PublisherFolders(unittest.TestCase):
+    def test_each_refusal_has_its_line_and_nothing_is_made(self):
+        refusals = [  # the file made in the add-on folder (None: a folder), its line
+            ("Docs", None, "a subfolder: the installer writes no folders"),
+            ("L" * 36 + ".txt", b"x", "a name of 40 characters, more than 39"),
+            ("Con.txt", b"x", "a name the installer refuses: CON is a device name on Windows"),
+            ("What?.txt", b"x", "a name the installer refuses: the character ?, which Windows forbids in names"),
+            ("Tab\tname.txt", b"x", "a name the installer refuses: control character 0x09 in the name"),
+            ("\u03a9mega.txt", b"x", "a name that cannot be written in the Western code page (cp1252)"),
+            ("readme.TXT", b"x", "the installer writes it to the same file as README.TXT (Readme.txt)"),
+            ("tesmohelp.ZIP", b"x", "Tesmohelp.zip is made from the help folder; the add-on folder may not hold one"),
+            ("Big.dat", 0x1_0000_0000, "a file of 4,294,967,296 bytes, more than a ZIP without ZIP64 holds (4,294,967,294)"),
+        ]
+        with tempfile.TemporaryDirectory() as tmp:
+            addon, help_folder, out = (os.path.join(tmp, n) for n in ("Addon", "Help", "Tesmo.zip"))
+            write(addon, {"README.TXT": b"r", "Caf\u00e9.txt": b"fine in the code page"})
+            write(help_folder, {"Index.htm": b"<html>"})
+            os.mkdir(os.path.join(help_folder, "Pictures"))
+            for name, data, _ in refusals:
+                path = os.path.join(addon, name)
+                if data is None:
+                    os.mkdir(path)
+                elif isinstance(data, int):
+                    with open(path, "wb") as f:
+                        f.truncate(data)  # sparse: nothing is read before the refusal
+                else:
+                    write(addon, {name: data})
+            write(tmp, {"Tesmo.zip": b"an archive of an earlier build"})
+            expected = sorted(["make_payload: refused: %s: %s" % (os.path.join(addon, name.replace("\t", "\\x09")), line)
+                               for name, _, line in refusals]
+                              + ["make_payload: refused: %s: a subfolder: the installer writes no folders"
+                                 % os.path.join(help_folder, "Pictures")])
+            code, _, lines = make_payload(addon, help_folder, out)
+            self.assertEqual((1, expected), (code, sorted(lines[:-1])))
+            self.assertFalse(os.path.exists(out))
+            missing = os.path.join(tmp, "NoHelp")
+            code, _, lines = make_payload(os.path.join(tmp, "Help"), missing, out)
+            self.assertEqual((1, "make_payload: refused: %s: no help folder: without the nested "
+                                 "Tesmohelp.zip every installation ends with the fatal box" % missing),
+                             (code, lines[0]))
+
+    def test_the_same_bytes_from_other_times_in_other_zones(self):
+        epoch = 1400000000
+        made = []
+        with tempfile.TemporaryDirectory() as tmp:
+            for n, (zone, later) in enumerate((("America/New_York", 1000), ("Asia/Tokyo", 99999))):
+                addon, help_folder = os.path.join(tmp, "a%d" % n), os.path.join(tmp, "h%d" % n)
+                write(addon, {"README.TXT": b"read me", "Annexlist.chm": b"ITSF"}, epoch + later)
+                write(addon, {"Old.dat": b"older than the epoch"}, epoch - 86400 * 400 + 7)
+                write(help_folder, {"Index.htm": b"<html>"}, epoch + later)
+                out = os.path.join(tmp, "Tesmo%d.zip" % n)
+                code, listing, _ = make_payload(addon, help_folder, out, TZ=zone,
+                                                SOURCE_DATE_EPOCH=str(epoch))
+                self.assertEqual(0, code)
+                with open(out, "rb") as f:
+                    made.append(f.read())
+            self.assertTrue(made[0] == made[1])
+            self.assertIn("README.TXT -> Readme.txt", listing)
+            outer = zipfile.ZipFile(io.BytesIO(made[0]))
+            self.assertEqual(["Annexlist.chm", "Old.dat", "README.TXT", "Tesmohelp.zip"], outer.namelist())
+            dates = {i.filename: i.date_time for i in outer.infolist()}
+            self.assertEqual(time.gmtime(epoch)[:6], dates["README.TXT"])  # clamped, as UTC
+            self.assertEqual(time.gmtime(epoch)[:6], dates["Tesmohelp.zip"])
+            self.assertEqual(time.gmtime(epoch - 86400 * 400 + 6)[:6], dates["Old.dat"])
+            # Without the epoch: each file's own time, in local time.
+            self.assertEqual(0, make_payload(addon, help_folder, out)[0])
+            with zipfile.ZipFile(out) as plain:
+                self.assertEqual(time.localtime(epoch + 99999 - 1)[:6], plain.getinfo("README.TXT").date_time)
+
 if __name__ == "__main__":
+    os.environ["TZ"] = "America/New_York"
+    time.tzset()
     TOOL = os.path.abspath(sys.argv.pop(1))
     unittest.main()
