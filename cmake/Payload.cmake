@@ -101,6 +101,15 @@ else()
     VERBATIM)
 endif()
 set(TESMO_PAYLOAD_FILE ${payload} CACHE INTERNAL "")
+# The two folders it was made from, if it was: the end-to-end tests expect
+# every file of them installed.
+if(TESMO_PAYLOAD)
+  set(TESMO_PAYLOAD_FOLDERS "" CACHE INTERNAL "")
+elseif(TESMO_ADDON_FOLDER)
+  set(TESMO_PAYLOAD_FOLDERS "${addon};${help}" CACHE INTERNAL "")
+else()
+  set(TESMO_PAYLOAD_FOLDERS "${payload_dir}/Tesmo-addon;${payload_dir}/Tesmo-help" CACHE INTERNAL "")
+endif()
 
 set(payload_checked ${payload_dir}/checked.stamp)
 add_custom_command(OUTPUT ${payload_checked}
