@@ -122,9 +122,13 @@ def make_payload(addon, help_folder, out, **env):
 
 
 def write(folder, files, seconds=None):
+    """Files (a name ending in "/": a folder) with their times."""
     os.makedirs(folder, exist_ok=True)
     for name, data in files.items():
         path = os.path.join(folder, name)
+        if data is None:
+            os.mkdir(path)
+            continue
         with open(path, "wb") as out:
             out.write(data)
         if seconds is not None:
@@ -133,72 +137,56 @@ def write(folder, files, seconds=None):
 
 class PublisherFolders(unittest.TestCase):
     def test_each_refusal_has_its_line_and_nothing_is_made(self):
-        refusals = [  # the file made in the add-on folder (None: a folder), its line
-            ("Docs", None, "a subfolder: the installer writes no folders"),
-            ("L" * 36 + ".txt", b"x", "a name of 40 characters, more than 39"),
-            ("Con.txt", b"x", "a name the installer refuses: CON is a device name on Windows"),
-            ("What?.txt", b"x", "a name the installer refuses: the character ?, which Windows forbids in names"),
-            ("Tab\tname.txt", b"x", "a name the installer refuses: control character 0x09 in the name"),
-            ("\u03a9mega.txt", b"x", "a name that cannot be written in the Western code page (cp1252)"),
-            ("readme.TXT", b"x", "the installer writes it to the same file as README.TXT (Readme.txt)"),
-            ("tesmohelp.ZIP", b"x", "Tesmohelp.zip is made from the help folder; the add-on folder may not hold one"),
-            ("Big.dat", 0x1_0000_0000, "a file of 4,294,967,296 bytes, more than a ZIP without ZIP64 holds (4,294,967,294)"),
+        refusals = [  # a file of that size made in the add-on folder ("/": a folder), its line
+            ("Docs/", 0, "a subfolder: the installer writes no folders"),
+            ("L" * 36 + ".txt", 1, "a name of 40 characters, more than 39"),
+            ("Con.txt", 1, "a name the installer refuses: CON is a device name on Windows"),
+            ("What?.txt", 1, "a name the installer refuses: the character ?, which Windows forbids in names"),
+            ("Tab\tname.txt", 1, "a name the installer refuses: control character 0x09 in the name"),
+            ("\u03a9mega.txt", 1, "a name that cannot be written in the Western code page (cp1252)"),
+            ("readme.TXT", 1, "the installer writes it to the same file as README.TXT (Readme.txt)"),
+            ("tesmohelp.ZIP", 1, "Tesmohelp.zip is made from the help folder; the add-on folder may not hold one"),
+            ("Big.dat", 1 << 32, "a file of 4,294,967,296 bytes, more than a ZIP without ZIP64 holds (4,294,967,294)"),
         ]
         with tempfile.TemporaryDirectory() as tmp:
             addon, help_folder, out = (os.path.join(tmp, n) for n in ("Addon", "Help", "Tesmo.zip"))
             write(addon, {"README.TXT": b"r", "Caf\u00e9.txt": b"fine in the code page"})
-            write(help_folder, {"Index.htm": b"<html>"})
-            os.mkdir(os.path.join(help_folder, "Pictures"))
-            for name, data, _ in refusals:
-                path = os.path.join(addon, name)
-                if data is None:
-                    os.mkdir(path)
-                elif isinstance(data, int):
-                    with open(path, "wb") as f:
-                        f.truncate(data)  # sparse: nothing is read before the refusal
-                else:
-                    write(addon, {name: data})
+            write(help_folder, {"Index.htm": b"<html>", "Pictures/": None})
             write(tmp, {"Tesmo.zip": b"an archive of an earlier build"})
-            expected = sorted(["make_payload: refused: %s: %s" % (os.path.join(addon, name.replace("\t", "\\x09")), line)
-                               for name, _, line in refusals]
-                              + ["make_payload: refused: %s: a subfolder: the installer writes no folders"
-                                 % os.path.join(help_folder, "Pictures")])
+            for name, size, _ in refusals:
+                if not name.endswith("/"):
+                    with open(os.path.join(addon, name), "wb") as f:
+                        f.truncate(size)  # sparse: nothing is read before the refusal
+            write(addon, {"Docs/": None})
+            expected = sorted("make_payload: refused: %s: %s" % (os.path.join(folder, name.replace("\t", "\\x09")
+                                                                              .rstrip("/")), line)
+                              for folder, name, line in [(addon, n, l) for n, _, l in refusals]
+                              + [(help_folder, "Pictures", refusals[0][2])])
             code, _, lines = make_payload(addon, help_folder, out)
-            self.assertEqual((1, expected), (code, sorted(lines[:-1])))
-            self.assertFalse(os.path.exists(out))
-            missing = os.path.join(tmp, "NoHelp")
-            code, _, lines = make_payload(os.path.join(tmp, "Help"), missing, out)
-            self.assertEqual((1, "make_payload: refused: %s: no help folder: without the nested "
-                                 "Tesmohelp.zip every installation ends with the fatal box" % missing),
-                             (code, lines[0]))
+            self.assertEqual((1, expected, False), (code, sorted(lines[:-1]), os.path.exists(out)))
+            code, _, lines = make_payload(help_folder, tmp + "/NoHelp", out)
+            self.assertEqual((1, "make_payload: refused: %s/NoHelp: no help folder: without the nested "
+                                 "Tesmohelp.zip every installation ends with the fatal box" % tmp), (code, lines[0]))
 
     def test_the_same_bytes_from_other_times_in_other_zones(self):
-        epoch = 1400000000
+        epoch, old = 1400000000, 1300000007
         made = []
         with tempfile.TemporaryDirectory() as tmp:
             for n, (zone, later) in enumerate((("America/New_York", 1000), ("Asia/Tokyo", 99999))):
-                addon, help_folder = os.path.join(tmp, "a%d" % n), os.path.join(tmp, "h%d" % n)
+                addon, help_folder, out = (os.path.join(tmp, x + str(n)) for x in ("a", "h", "Tesmo.zip"))
                 write(addon, {"README.TXT": b"read me", "Annexlist.chm": b"ITSF"}, epoch + later)
-                write(addon, {"Old.dat": b"older than the epoch"}, epoch - 86400 * 400 + 7)
+                write(addon, {"Old.dat": b"older than the epoch"}, old)
                 write(help_folder, {"Index.htm": b"<html>"}, epoch + later)
-                out = os.path.join(tmp, "Tesmo%d.zip" % n)
-                code, listing, _ = make_payload(addon, help_folder, out, TZ=zone,
-                                                SOURCE_DATE_EPOCH=str(epoch))
-                self.assertEqual(0, code)
+                code, listing, _ = make_payload(addon, help_folder, out, TZ=zone, SOURCE_DATE_EPOCH=str(epoch))
                 with open(out, "rb") as f:
                     made.append(f.read())
             self.assertTrue(made[0] == made[1])
             self.assertIn("README.TXT -> Readme.txt", listing)
-            outer = zipfile.ZipFile(io.BytesIO(made[0]))
-            self.assertEqual(["Annexlist.chm", "Old.dat", "README.TXT", "Tesmohelp.zip"], outer.namelist())
-            dates = {i.filename: i.date_time for i in outer.infolist()}
-            self.assertEqual(time.gmtime(epoch)[:6], dates["README.TXT"])  # clamped, as UTC
-            self.assertEqual(time.gmtime(epoch)[:6], dates["Tesmohelp.zip"])
-            self.assertEqual(time.gmtime(epoch - 86400 * 400 + 6)[:6], dates["Old.dat"])
-            # Without the epoch: each file's own time, in local time.
-            self.assertEqual(0, make_payload(addon, help_folder, out)[0])
-            with zipfile.ZipFile(out) as plain:
-                self.assertEqual(time.localtime(epoch + 99999 - 1)[:6], plain.getinfo("README.TXT").date_time)
+            # Later times clamped to the epoch, all as UTC; in name order.
+            self.assertEqual([("Annexlist.chm", time.gmtime(epoch)[:6]), ("Old.dat", time.gmtime(old - 1)[:6]),
+                              ("README.TXT", time.gmtime(epoch)[:6]), ("Tesmohelp.zip", time.gmtime(epoch)[:6])],
+                             [(i.filename, i.date_time) for i in zipfile.ZipFile(io.BytesIO(made[0])).infolist()])
+
 
 if __name__ == "__main__":
     os.environ["TZ"] = "America/New_York"
