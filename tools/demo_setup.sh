@@ -18,15 +18,19 @@ run_logged() {
   return 1
 }
 
-# demo_build: builds the installer with the sample add-on and the driver
-# that works it, for the Wine of this machine (choose_wine).
+# The automation driver of the Windows build in $WIN_BUILD.
+demo_driver() { printf '%s' "$WIN_BUILD/tests/e2e/tesmo_driver.exe"; }
+
+# demo_build [CMAKE-OPTION...]: builds the installer and the driver that
+# works it, for the Wine of this machine (choose_wine), in $WIN_BUILD: with
+# the sample add-on, or the payload the options name.
 demo_build() {
   echo "== building Tesmo_setup.exe and tesmo_driver.exe in $WIN_BUILD"
   mkdir -p "$(dirname "$WIN_BUILD")" && : >"$WIN_BUILD.log"
   # Configured every time: a build folder made before the driver existed
   # would not know its target.
   run_logged "$WIN_BUILD.log" cmake -S . -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$WIN_TOOLCHAIN.cmake" &&
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$WIN_TOOLCHAIN.cmake" "$@" &&
   run_logged "$WIN_BUILD.log" cmake --build "$WIN_BUILD" -j2 --target Tesmo_setup tesmo_driver
 }
 
@@ -96,7 +100,7 @@ demo_native() {
 demo_driven() {
   local transcript=$1
   shift
-  "$WINELOADER" "$WIN_BUILD/tests/e2e/tesmo_driver.exe" run "$DEMO_SETUP" \
+  "$WINELOADER" "$(demo_driver)" run "$DEMO_SETUP" \
     --type "$DEMO_LETTER" --press install --out "$(windows_path "$transcript")" "$@" \
     >/dev/null 2>&1
 }
@@ -110,7 +114,8 @@ demo_entries() {
   python3 - "$(sed -n 's/^TESMO_PAYLOAD_FILE:INTERNAL=//p' "$WIN_BUILD/CMakeCache.txt")" <<'PY'
 import io, sys, zipfile
 outer = zipfile.ZipFile(sys.argv[1])
-inner = zipfile.ZipFile(io.BytesIO(outer.read("Tesmohelp.zip")))
+nested = [i for i in outer.infolist() if i.filename.lower() == "tesmohelp.zip"]
+inner = zipfile.ZipFile(io.BytesIO(outer.read(nested[0])))
 print(len(outer.infolist()) + len(inner.infolist()))
 PY
 }

@@ -3,19 +3,21 @@
 
   python3 tools/make_sample_payload.py OUTPUT.zip
 
-The archive has the shape of the real add-on: flat, every entry deflated
-with flags 0, names of at most 31 characters; the tutorial drawings and
-their data files, a readme, compiled help files (".chm", among them
-"Annexlist.chm") and the nested help archive "Tesmohelp.zip" of pages a
-browser reads (HTML, a stylesheet, small pictures).
+It takes the publishers' road: it writes the add-on's files into the folder
+OUTPUT-addon and the help pages into OUTPUT-help (OUTPUT without ".zip"),
+then makes the archive from the two with tools/make_payload. The archive
+has the shape of the real add-on: the tutorial drawings and their data
+files, a readme, compiled help files (".chm", among them "Annexlist.chm")
+and the nested help archive "Tesmohelp.zip" of pages a browser reads (HTML,
+a stylesheet, small pictures), names of at most 31 characters.
 
 The help files are real compiled help, made by chmcmd (Debian package
 fp-utils) from pages written here. The output is the same bytes on every
-run: every entry carries one fixed date, and the two places where chmcmd
-records the time of compiling are overwritten with a fixed value.
+run, in every time zone: every file is dated with one fixed local time, made
+in local time whatever SOURCE_DATE_EPOCH says, and the two places where
+chmcmd records the time of compiling are overwritten with a fixed value.
 """
 
-import io
 import os
 import random
 import shutil
@@ -23,8 +25,12 @@ import struct
 import subprocess
 import sys
 import tempfile
-import zipfile
+import time
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "payload"))
+sys.dont_write_bytecode = True
+import make_payload  # noqa: E402
 
 STAMP = (2014, 5, 3, 10, 20, 30)
 # What goes where chmcmd writes the clock: 2014-05-03 10:20:30 UTC.
@@ -35,22 +41,6 @@ LESSONS = ["Lines and layers", "Circles and arcs", "Dimensions", "Hatching",
            "Arrays", "Layouts", "Plot styles", "Plotting a sheet"]
 TABLES = ["Layers", "Pens", "Symbols", "Sheets", "Hatches"]
 HELP_PAGES = ["Glossary", "Shortcuts", "Questions", "Printing", "Settings", "About"]
-
-
-def deflated(archive, name, data):
-    info = zipfile.ZipInfo(name, STAMP)
-    info.compress_type = zipfile.ZIP_DEFLATED
-    info.create_system = 0  # the same bytes whichever system runs this
-    info.external_attr = 0x20  # the archive bit, as Windows tools write it
-    archive.writestr(info, data)
-
-
-def zip_bytes(entries):
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w") as archive:
-        for name, data in entries:
-            deflated(archive, name, data)
-    return buffer.getvalue()
 
 
 # --- the add-on's own files -------------------------------------------------
@@ -230,8 +220,8 @@ def help_files(chmcmd, work):
     return [("Tesmo.chm", tesmo), ("Annexlist.chm", annexlist), ("Tesmosymbols.chm", symbols)]
 
 
-def help_archive():
-    """The nested "Tesmohelp.zip": the tutorial as plain pages."""
+def help_pages():
+    """The files of the nested "Tesmohelp.zip": the tutorial as plain pages."""
     entries = []
     links = "".join('<li><a href="Lesson%02d.htm">%s</a>' % (n, t)
                     for n, t in enumerate(LESSONS, 1))
@@ -245,7 +235,19 @@ def help_archive():
         entries.append(("Lesson%02d.png" % n, png(48, 32, n)))
     for name in HELP_PAGES:
         entries.append(("%s.htm" % name, page(name, "<p>%s of the Tesmo tutorial.</p>" % name)))
-    return zip_bytes(entries)
+    return entries
+
+
+def write_folder(folder, entries):
+    """The files, each dated STAMP in local time, and nothing else."""
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    stamp = time.mktime(STAMP + (0, 0, -1))
+    for name, data in entries:
+        path = os.path.join(folder, name)
+        with open(path, "wb") as out:
+            out.write(data)
+        os.utime(path, (stamp, stamp))
 
 
 def main():
@@ -261,10 +263,13 @@ def main():
     entries += [("%s.dat" % name, table(name, 24)) for name in TABLES]
     with tempfile.TemporaryDirectory() as work:
         entries += help_files(chmcmd, work)
-    entries.append(("Tesmohelp.zip", help_archive()))
-    data = zip_bytes(entries)
-    with open(sys.argv[1], "wb") as out:
-        out.write(data)
+    stem = os.path.splitext(sys.argv[1])[0]
+    write_folder(stem + "-addon", entries)
+    write_folder(stem + "-help", help_pages())
+    try:
+        make_payload.make(stem + "-addon", stem + "-help", sys.argv[1], epoch=None, listing=False)
+    except make_payload.Refused as refused:
+        sys.exit("make_sample_payload: " + "\n".join(refused.args[0]))
 
 
 if __name__ == "__main__":

@@ -15,10 +15,17 @@
 // The installer always expands below a drive ("C:\Quarn7\Tesmo\..."), which
 // decides how names are normalised. So the tool maps the archive's folder to
 // drive S: and FOLDER to drive T:, and shows those drives in its output as
-// the paths the user gave.
-#include <ftw.h>
+// the paths the user gave. The same source builds on Linux over the host
+// platform and on Windows over the Win32 platform, where the two drives are
+// mapped by this tool alone.
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#include <process.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <climits>
@@ -32,7 +39,11 @@
 #include <vector>
 
 #include "archive/Expander.h"
+#ifdef _WIN32
+#include "platform/Win32Platform.h"
+#else
 #include "platform/HostPlatform.h"
+#endif
 #include "tools/PayloadCheck.h"
 
 namespace {
@@ -63,6 +74,60 @@ class DriveNames {
   std::string source_, target_;
 };
 
+#ifdef _WIN32
+const char kSeparator = '\\';
+
+// The Win32 platform with the drives S: and T: standing for two folders:
+// the walk's file calls reach them by their real paths.
+class ToolPlatform : public Win32Platform {
+ public:
+  explicit ToolPlatform(const DriveNames& names) : names_(names) {}
+  void SetDriveFolder(char letter, const char* folder) {
+    (letter == kSourceDrive[0] ? source_ : target_) = folder;
+  }
+  File* OpenRead(const char* path) override { return Win32Platform::OpenRead(Real(path).c_str()); }
+  File* OpenWrite(const char* path) override { return Win32Platform::OpenWrite(Real(path).c_str()); }
+  bool SetFileTimes(const char* path, FileTime utc) override {
+    return Win32Platform::SetFileTimes(Real(path).c_str(), utc);
+  }
+  void ShowMessage(BoxOwner, const char* text, const char*) override {
+    fprintf(stderr, "message: %s\n", names_.Show(text).c_str());
+  }
+
+ private:
+  std::string Real(const char* path) const {
+    const char drive = path[0] & ~0x20;
+    if ((drive != kSourceDrive[0] && drive != kTargetDrive[0]) || path[1] != ':') return path;
+    const std::string& folder = drive == kSourceDrive[0] ? source_ : target_;
+    if (folder.empty()) return "";  // a drive without a folder does not exist
+    return folder + kSeparator + (path[2] == '\\' || path[2] == '/' ? path + 3 : path + 2);
+  }
+
+  const DriveNames& names_;
+  std::string source_, target_;
+};
+
+int MakeOneFolder(const std::string& path) { return _mkdir(path.c_str()) == 0 ? 0 : errno; }
+int RemoveFolder(const std::string& path) { return _rmdir(path.c_str()); }
+
+std::string Absolute(const std::string& path) {
+  char resolved[MAX_PATH];
+  struct stat st;
+  if (!_fullpath(resolved, path.c_str(), sizeof resolved) || stat(resolved, &st) != 0) return "";
+  std::string out = resolved;
+  while (out.size() > 3 && (out.back() == '\\' || out.back() == '/')) out.pop_back();
+  if (out.size() == 3 && out[1] == ':') out.pop_back();  // "C:\" is the drive "C:"
+  return out;
+}
+
+std::string TempBase() {
+  char folder[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof folder, folder);
+  return n > 0 && n < sizeof folder ? std::string(folder, n - 1) : std::string(".");
+}
+#else
+const char kSeparator = '/';
+
 class ToolPlatform : public HostPlatform {
  public:
   explicit ToolPlatform(const DriveNames& names) : names_(names) {}
@@ -73,6 +138,22 @@ class ToolPlatform : public HostPlatform {
  private:
   const DriveNames& names_;
 };
+
+int MakeOneFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0 ? 0 : errno; }
+int RemoveFolder(const std::string& path) { return rmdir(path.c_str()); }
+
+std::string Absolute(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+std::string TempBase() {
+  const char* tmp = getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
+}
+#endif
+
+bool IsSeparator(char c) { return c == '/' || (kSeparator == '\\' && c == '\\'); }
 
 class ToolProgress : public ProgressSink {
  public:
@@ -89,18 +170,39 @@ class ToolProgress : public ProgressSink {
   bool quiet_;
 };
 
-// The folder part of a path with its final "/", or "" for a bare name.
+// The folder part of a path with its final separator (or a drive's colon),
+// or "" for a bare name.
 std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  size_t end = path.size();
+  while (end > 0 && !IsSeparator(path[end - 1]) && !(kSeparator == '\\' && path[end - 1] == ':')) end--;
+  return path.substr(0, end);
 }
 
-std::string Absolute(const std::string& path) {
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+// A new folder of its own for the check, or "" when none can be made.
+std::string MakeTempFolder() {
+  const std::string base = TempBase() + kSeparator + "tesmo-check-" + std::to_string(getpid());
+  for (int n = 0; n < 1000; n++) {
+    const std::string folder = base + "-" + std::to_string(n);
+    const int error = MakeOneFolder(folder);
+    if (error == 0) return folder;
+    if (error != EEXIST) break;
+  }
+  return "";
 }
 
-int RemoveOne(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
+// Removes the check's folder: the walk writes files only, no folders.
+void RemoveTempFolder(Platform& platform, const std::string& folder) {
+  std::vector<std::string> names;
+  if (FileSearch* search = platform.FindFirst((folder + kSeparator + "*").c_str())) {
+    do {
+      if (strcmp(search->Name(), ".") != 0 && strcmp(search->Name(), "..") != 0)
+        names.push_back(search->Name());
+    } while (search->Next());
+    delete search;
+  }
+  for (const std::string& name : names) remove((folder + kSeparator + name).c_str());
+  RemoveFolder(folder);
+}
 
 // Expands the archive at |archive| into the host folder |folder| (which
 // exists) as the installer expands below a drive: ARCHIVE's folder is drive
@@ -111,12 +213,14 @@ ResultLevel Expand(const std::string& archive, const std::string& folder, const 
   const std::string archiveFolder = FolderOf(archive);
   const std::string archiveName = archive.substr(archiveFolder.size());
   const std::string archiveHost = Absolute(archiveFolder.empty() ? "." : archiveFolder);
-  DriveNames names(archiveFolder, shownFolder + "/");
+  DriveNames names(archiveFolder, shownFolder + kSeparator);
   ToolPlatform platform(names);
   ToolProgress progress(names, quiet);
   if (!archiveHost.empty()) platform.SetDriveFolder(kSourceDrive[0], archiveHost.c_str());
   platform.SetDriveFolder(kTargetDrive[0], folder.c_str());
+#ifndef _WIN32
   platform.ChangeFolder(kTargetDrive);
+#endif
   const std::string archivePath = std::string(kSourceDrive) + "\\" + archiveName;
   return ExpandArchive(platform, progress, archivePath.c_str(), "T:\\", observer);
 }
@@ -130,15 +234,16 @@ int Check(const std::string& archive) {
     return 2;
   }
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const char* tmp = getenv("TMPDIR");
-  std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tesmo-check-XXXXXX";
-  if (!mkdtemp(&folder[0])) {
-    fprintf(stderr, "tesmo-unzip: cannot make a temporary folder: %s\n", strerror(errno));
+  const std::string folder = MakeTempFolder();
+  if (folder.empty()) {
+    fprintf(stderr, "tesmo-unzip: cannot make a temporary folder in %s\n", TempBase().c_str());
     return 2;
   }
   WalkRecord walk;
   ResultLevel level = Expand(archive, folder, folder, true, &walk);
-  nftw(folder.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+  DriveNames none("", "");
+  ToolPlatform files(none);
+  RemoveTempFolder(files, folder);
   const std::vector<std::string> problems = CheckPayload(bytes, walk, level);
   for (const std::string& problem : problems) printf("check: %s\n", problem.c_str());
   if (problems.empty()) {
@@ -152,11 +257,18 @@ int Check(const std::string& archive) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Lines keep their real order when both streams go to one place.
+  // Lines keep their real order when both streams go to one place. (The
+  // Windows C library buffers "line buffered" streams fully; unbuffered,
+  // it still writes each printf at once.)
+#ifdef _WIN32
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  setvbuf(stderr, nullptr, _IONBF, 0);
+#else
   setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
   setvbuf(stderr, nullptr, _IOLBF, BUFSIZ);
   // A broken pipe is a write that fell short, not the end of the program.
   signal(SIGPIPE, SIG_IGN);
+#endif
   if (argc == 3 && strcmp(argv[1], "--check") == 0) return Check(argv[2]);
   if (argc != 3) {
     fprintf(stderr, "usage: tesmo-unzip ARCHIVE FOLDER\n       tesmo-unzip --check ARCHIVE\n");
@@ -164,12 +276,12 @@ int main(int argc, char** argv) {
   }
   const std::string archive = argv[1];
   std::string folder = argv[2];
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  while (folder.size() > 1 && IsSeparator(folder.back())) folder.pop_back();
 
   // Like the installer, only the last folder level is created.
-  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-    fprintf(stderr, "tesmo-unzip: cannot create folder %s: %s\n", folder.c_str(),
-            strerror(errno));
+  const int error = MakeOneFolder(folder);
+  if (error != 0 && error != EEXIST) {
+    fprintf(stderr, "tesmo-unzip: cannot create folder %s: %s\n", folder.c_str(), strerror(error));
     return 2;
   }
   struct stat st;

@@ -20,26 +20,36 @@ def normalised(name):
     return (chr(ord(lower[0]) - 32) if "a" <= lower[0] <= "z" else lower[0]) + lower[1:]
 
 
+def many_entries():
+    """(name, data, (method, level), date) of 40 entries of many shapes."""
+    rng = random.Random(1)
+    text = b" ".join(rng.choice([b"line", b"circle", b"layer", b"sheet", b"a"]) for _ in range(60000))
+    noise = rng.randbytes(250000)
+    runs = b"".join(bytes([rng.randrange(3)]) * rng.randrange(1, 500) for _ in range(800))
+    shapes = [b"", b"x", text[:70001], noise[:50000], noise[:32768], text[:32769], runs, text * 4 + noise]
+    entries = []  # every shape by every method (8 and 5 are coprime)
+    for i in range(40):
+        name = "f%02d" % i + "".join(rng.choice("abcXYZ019 _-") for _ in range(rng.randrange(23)))
+        stamp = (1980 + rng.randrange(100), rng.randrange(1, 13), rng.randrange(1, 29),
+                 rng.randrange(24), rng.randrange(60), 2 * rng.randrange(30))
+        entries.append((name + "%c.DaT" % (65 + i % 26), shapes[i % 8], METHODS[i % 5], stamp))
+    return entries
+
+
+def write_many(path, entries):
+    with zipfile.ZipFile(path, "w") as z:
+        for name, data, (method, level), stamp in entries:
+            info = zipfile.ZipInfo(name, stamp)
+            info.compress_type = method
+            z.writestr(info, data, compresslevel=level)
+
+
 class ZipfileArchives(unittest.TestCase):
     def test_every_method_and_level_with_many_names(self):
-        rng = random.Random(1)
-        text = b" ".join(rng.choice([b"line", b"circle", b"layer", b"sheet", b"a"]) for _ in range(60000))
-        noise = rng.randbytes(250000)
-        runs = b"".join(bytes([rng.randrange(3)]) * rng.randrange(1, 500) for _ in range(800))
-        shapes = [b"", b"x", text[:70001], noise[:50000], noise[:32768], text[:32769], runs, text * 4 + noise]
-        entries = []  # every shape by every method (8 and 5 are coprime)
-        for i in range(40):
-            name = "f%02d" % i + "".join(rng.choice("abcXYZ019 _-") for _ in range(rng.randrange(23)))
-            stamp = (1980 + rng.randrange(100), rng.randrange(1, 13), rng.randrange(1, 29),
-                     rng.randrange(24), rng.randrange(60), 2 * rng.randrange(30))
-            entries.append((name + "%c.DaT" % (65 + i % 26), shapes[i % 8], METHODS[i % 5], stamp))
+        entries = many_entries()
         with tempfile.TemporaryDirectory() as tmp:
             archive, out = os.path.join(tmp, "payload.zip"), os.path.join(tmp, "out")
-            with zipfile.ZipFile(archive, "w") as z:
-                for name, data, (method, level), stamp in entries:
-                    info = zipfile.ZipInfo(name, stamp)
-                    info.compress_type = method
-                    z.writestr(info, data, compresslevel=level)
+            write_many(archive, entries)
             result = subprocess.run([TOOL, archive, out], capture_output=True, text=True, timeout=120)
             self.assertEqual(("", 0), (result.stderr, result.returncode))
             self.assertEqual([os.path.join(out, normalised(e[0])) + " ... OK" for e in entries],
@@ -79,6 +89,48 @@ def central(archive, index):
     return at
 
 
+GOOD = [("Lesson.dwg", b"drawing " * 100), ("Readme.txt", b"read me")]
+
+
+def check_cases():
+    """The payloads that break one rule each: (label, archive, the --check
+    lines' beginnings: "L:" the first entry, "F:" a walk of level 2)."""
+    good = GOOD
+
+    def both(local, in_central, fmt, value):  # a field of the first entry, in both headers
+        return lambda a: (patch(a, local, fmt, value), patch(a, central(a, 0) + in_central, fmt, value))
+
+    def junk(a):
+        at = central(a, 0)
+        a[at:at] = b"junk"
+        patch(a, len(a) - 6, "I", at + 4)
+
+    stops, n40 = "archive: the walk stops at offset ", "n" * 40
+    cases = [  # label, entries, damage, the lines' beginnings ("L:" the first entry, "F:" level 2)
+        ("folder part", [("sub/file.txt", b"x")], None, ["F:", "sub/file.txt: name has a folder part"]),
+        ("long name", [(n40, b"x")], None, ["F:", n40 + ": name of 40 characters, more than 39"]),
+        ("device", [("Com1.txt", b"x")], None, ["F:", "Com1.txt: name the installer refuses to write"]),
+        ("encrypted", good, both(6, 8, "H", 1), ["L:central header: encrypted", "L:local header: encrypted"]),
+        ("descriptor", good, both(6, 8, "H", 8),
+         ["L:central header: sizes in a data descriptor", "L:local header: sizes in a data descriptor"]),
+        ("method", good, both(8, 10, "H", 12),
+         ["L:central header: method 12, not stored (0) or deflated (8)",
+          "L:local header: method 12, not stored (0) or deflated (8)", "L:the walk does not list it as OK"]),
+        ("junk before the directory", good, junk, [stops]),
+        ("not reached", good, lambda a: patch(a, a.index(b"Readme.txt") - 30, "I", 0),
+         [stops, "Readme.txt: not reached by the walk"]),
+        ("sizes differ", good, lambda a: patch(a, central(a, 1) + 24, "I", 99),
+         ["Readme.txt: local header differs in CRC or sizes"]),
+    ]
+    damaged = []
+    for label, entries, damage, expected in cases:
+        archive = zip_bytes(entries)
+        if damage:
+            damage(archive)
+        damaged.append((label, archive, entries[0][0], expected))
+    return damaged
+
+
 class Tool(unittest.TestCase):
     def run_tool(self, archive_bytes, *args, folder="."):
         with tempfile.TemporaryDirectory() as tmp:
@@ -102,43 +154,12 @@ class Tool(unittest.TestCase):
                               "TMP/%s/out/Three.txt ... OK" % deep]), (code, lines))
 
     def test_check_names_each_broken_rule(self):
-        good = [("Lesson.dwg", b"drawing " * 100), ("Readme.txt", b"read me")]
-
-        def both(local, in_central, fmt, value):  # a field of the first entry, in both headers
-            return lambda a: (patch(a, local, fmt, value), patch(a, central(a, 0) + in_central, fmt, value))
-
-        def junk(a):
-            at = central(a, 0)
-            a[at:at] = b"junk"
-            patch(a, len(a) - 6, "I", at + 4)
-
-        stops, n40 = "archive: the walk stops at offset ", "n" * 40
-        cases = [  # label, entries, damage, the lines' beginnings ("L:" the first entry, "F:" level 2)
-            ("folder part", [("sub/file.txt", b"x")], None, ["F:", "sub/file.txt: name has a folder part"]),
-            ("long name", [(n40, b"x")], None, ["F:", n40 + ": name of 40 characters, more than 39"]),
-            ("device", [("Com1.txt", b"x")], None, ["F:", "Com1.txt: name the installer refuses to write"]),
-            ("encrypted", good, both(6, 8, "H", 1), ["L:central header: encrypted", "L:local header: encrypted"]),
-            ("descriptor", good, both(6, 8, "H", 8),
-             ["L:central header: sizes in a data descriptor", "L:local header: sizes in a data descriptor"]),
-            ("method", good, both(8, 10, "H", 12),
-             ["L:central header: method 12, not stored (0) or deflated (8)",
-              "L:local header: method 12, not stored (0) or deflated (8)", "L:the walk does not list it as OK"]),
-            ("junk before the directory", good, junk, [stops]),
-            ("not reached", good, lambda a: patch(a, a.index(b"Readme.txt") - 30, "I", 0),
-             [stops, "Readme.txt: not reached by the walk"]),
-            ("sizes differ", good, lambda a: patch(a, central(a, 1) + 24, "I", 99),
-             ["Readme.txt: local header differs in CRC or sizes"]),
-        ]
-        for label, entries, damage, expected in cases:
+        for label, archive, first, expected in check_cases():
             with self.subTest(label):
-                archive = zip_bytes(entries)
-                if damage:
-                    damage(archive)
                 code, lines = self.run_tool(archive, "--check", "ARCHIVE")
                 lines = [line for line in lines if line.startswith("check: ")]
                 if expected[0] == "F:":
-                    name = entries[0][0]
-                    expected = ["archive: the walk ends with level 2, not 0", expected[1], name + ": the walk gives it level 2"]
+                    expected = ["archive: the walk ends with level 2, not 0", expected[1], first + ": the walk gives it level 2"]
                 expected = ["check: " + e.replace("L:", "Lesson.dwg: ") for e in expected]
                 expected.append("check: %d problem" % len(expected))
                 self.assertEqual(2, code, lines)
@@ -146,7 +167,7 @@ class Tool(unittest.TestCase):
                 for want, got in zip(expected, lines):
                     self.assertTrue(got.startswith(want), (want, lines))
 
-        code, lines = self.run_tool(zip_bytes(good, force_zip64=True), "--check", "ARCHIVE")
+        code, lines = self.run_tool(zip_bytes(GOOD, force_zip64=True), "--check", "ARCHIVE")
         self.assertEqual(2, code)
         self.assertIn("check: Lesson.dwg: local header: ZIP64 fields", lines)
 

@@ -2,9 +2,10 @@
 """The real Tesmo_setup.exe under Wine, worked by tesmo_driver through the
 ways an installation can go.
 
-  scenarios_test.py EXE DRIVER SAMPLE.zip [NAME...]
+  scenarios_test.py EXE DRIVER SAMPLE.zip [--folders ADDON HELP] [NAME...]
 
-EXE is the installer as built (its payload is SAMPLE.zip); the other cases
+EXE is the installer as built (its payload is SAMPLE.zip, made from the
+folders ADDON and HELP when they are named); the other cases
 run copies that carry small payloads made here. Each case maps a fresh
 folder as drive D: of the Wine prefix (a dosdevices link), points the Shell
 Folders values of the prefix at folders of its own, runs the installer
@@ -238,7 +239,23 @@ def with_drive(path, data):
     return dict(DRIVE, **{path: data})
 
 
-def cases(sample):
+def from_folders(e, addon, help_folder):
+    """A full installation of the payload made from two folders: every file
+    of them arrives with its bytes and its date (its last-write time, local;
+    the payload made in the zone the test runs in)."""
+    for folder, target in ((addon, "Quarn7/Tesmo/"), (help_folder, "Quarn7/Help/Tesmohelp/")):
+        for name in os.listdir(folder):
+            with open(os.path.join(folder, name), "rb") as f:
+                data = f.read()
+            date = time.localtime(os.stat(os.path.join(folder, name)).st_mtime)[:6]
+            date = date[:5] + (date[5] // 2 * 2,)
+            e.written(target + normalised(name), data, date)
+            if target == "Quarn7/Tesmo/" and name.lower().endswith(".chm"):
+                e.written("Quarn7/Help/" + normalised(name), data, date)
+    return e
+
+
+def cases(sample, folders=None):
     def small():
         return Expect(SMALL)
 
@@ -252,7 +269,8 @@ def cases(sample):
     full = archive(ADDON[:1] + [("Big.dat", os.urandom(150000), WINTER, S)] + ADDON[1:2] +
                    ADDON[-1:])
     return [
-        Case("full success", Expect(sample), payload=None),
+        Case("full success", from_folders(Expect(sample), *folders) if folders else Expect(sample),
+             payload=None),
         Case("cancel", nothing(), options=["--press", "cancel"]),
         Case("escape at the prompt", nothing(), options=["--press", "escape"]),
         Case("close box", nothing(), options=["--press", "close"]),
@@ -595,7 +613,9 @@ def main():
     if len(sys.argv) < 4:
         sys.exit("usage: scenarios_test.py EXE DRIVER SAMPLE.zip [NAME...]")
     exe, driver, sample_path = sys.argv[1:4]
-    wanted = sys.argv[4:]
+    wanted, folders = sys.argv[4:], None
+    if wanted[:1] == ["--folders"]:
+        folders, wanted = wanted[1:3], wanted[3:]
     if not PREFIX or not os.path.isdir(os.path.join(PREFIX, "dosdevices")):
         sys.exit("scenarios_test: WINEPREFIX names no Wine prefix")
     for letter in "dq":
@@ -615,7 +635,7 @@ def main():
     start_all = time.time()
     programs = {None: exe}
     try:
-        for case in cases(sample):
+        for case in cases(sample, folders):
             if wanted and not any(w in case.name for w in wanted):
                 continue
             if case.payload not in programs:

@@ -1,19 +1,24 @@
 #!/usr/bin/env python3
-"""The sample add-on and the build's payload check.
+"""The sample add-on, the payload made from two folders, and the build's
+payload check.
 
   payload_test.py PATH/TO/tesmo-unzip
 
-The generator makes the same bytes on every run, with compiled help that a
-reader of the format opens (libchm's enum_chmLib and extract_chmLib); the
-check passes it, and checks the nested help archive too.
+The generator makes the same bytes on every run, in any time zone, with
+compiled help that a reader of the format opens (libchm's enum_chmLib and
+extract_chmLib); the check passes it, and checks the nested help archive
+too. tools/make_payload refuses each kind of file the installer could not
+write cleanly with its own line, and with SOURCE_DATE_EPOCH makes the same
+bytes from copies of the folders with other times in other zones.
 """
 
-import io, os, subprocess, sys, tempfile, unittest, zipfile
+import io, os, subprocess, sys, tempfile, time, unittest, zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 GENERATOR = os.path.join(ROOT, "tools", "make_sample_payload.py")
 CHECK = os.path.join(ROOT, "tools", "payload", "check_payload.py")
+MAKER = os.path.join(ROOT, "tools", "make_payload")
 STAMP = (2014, 5, 3, 10, 20, 30)
 TOOL = None
 
@@ -43,9 +48,10 @@ class SampleAddon(unittest.TestCase):
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory()
         runs = []
-        for name in ("first.zip", "second.zip"):
+        for name, zone in (("first.zip", "America/New_York"), ("second.zip", "Asia/Tokyo")):
             path = os.path.join(cls.tmp.name, name)
-            subprocess.run([sys.executable, GENERATOR, path], check=True, timeout=120)
+            subprocess.run([sys.executable, GENERATOR, path], check=True, timeout=120,
+                           stdout=subprocess.DEVNULL, env=dict(os.environ, TZ=zone))
             with open(path, "rb") as made:
                 runs.append(made.read())
         cls.payload, cls.again = runs
@@ -108,6 +114,82 @@ class RefusedPayloads(unittest.TestCase):
                     self.assertIn(line, output)
 
 
+def make_payload(addon, help_folder, out, **env):
+    """(exit code, stdout, stderr lines) of tools/make_payload."""
+    run = subprocess.run([sys.executable, MAKER, addon, help_folder, out], capture_output=True,
+                         text=True, timeout=120, env=dict(os.environ, **env))
+    return run.returncode, run.stdout, run.stderr.splitlines()
+
+
+def write(folder, files, seconds=None):
+    """Files (a name ending in "/": a folder) with their times."""
+    os.makedirs(folder, exist_ok=True)
+    for name, data in files.items():
+        path = os.path.join(folder, name)
+        if data is None:
+            os.mkdir(path)
+            continue
+        with open(path, "wb") as out:
+            out.write(data)
+        if seconds is not None:
+            os.utime(path, (seconds, seconds))
+
+
+class PublisherFolders(unittest.TestCase):
+    def test_each_refusal_has_its_line_and_nothing_is_made(self):
+        refusals = [  # a file of that size made in the add-on folder ("/": a folder), its line
+            ("Docs/", 0, "a subfolder: the installer writes no folders"),
+            ("L" * 36 + ".txt", 1, "a name of 40 characters, more than 39"),
+            ("Con.txt", 1, "a name the installer refuses: CON is a device name on Windows"),
+            ("What?.txt", 1, "a name the installer refuses: the character ?, which Windows forbids in names"),
+            ("Tab\tname.txt", 1, "a name the installer refuses: control character 0x09 in the name"),
+            ("\u03a9mega.txt", 1, "a name that cannot be written in the Western code page (cp1252)"),
+            ("readme.TXT", 1, "the installer writes it to the same file as README.TXT (Readme.txt)"),
+            ("tesmohelp.ZIP", 1, "Tesmohelp.zip is made from the help folder; the add-on folder may not hold one"),
+            ("Big.dat", 1 << 32, "a file of 4,294,967,296 bytes, more than a ZIP without ZIP64 holds (4,294,967,294)"),
+        ]
+        with tempfile.TemporaryDirectory() as tmp:
+            addon, help_folder, out = (os.path.join(tmp, n) for n in ("Addon", "Help", "Tesmo.zip"))
+            write(addon, {"README.TXT": b"r", "Caf\u00e9.txt": b"fine in the code page"})
+            write(help_folder, {"Index.htm": b"<html>", "Pictures/": None})
+            write(tmp, {"Tesmo.zip": b"an archive of an earlier build"})
+            for name, size, _ in refusals:
+                if not name.endswith("/"):
+                    with open(os.path.join(addon, name), "wb") as f:
+                        f.truncate(size)  # sparse: nothing is read before the refusal
+            write(addon, {"Docs/": None})
+            expected = sorted("make_payload: refused: %s: %s" % (os.path.join(folder, name.replace("\t", "\\x09")
+                                                                              .rstrip("/")), line)
+                              for folder, name, line in [(addon, n, l) for n, _, l in refusals]
+                              + [(help_folder, "Pictures", refusals[0][2])])
+            code, _, lines = make_payload(addon, help_folder, out)
+            self.assertEqual((1, expected, False), (code, sorted(lines[:-1]), os.path.exists(out)))
+            code, _, lines = make_payload(help_folder, tmp + "/NoHelp", out)
+            self.assertEqual((1, "make_payload: refused: %s/NoHelp: no help folder: without the nested "
+                                 "Tesmohelp.zip every installation ends with the fatal box" % tmp), (code, lines[0]))
+
+    def test_the_same_bytes_from_other_times_in_other_zones(self):
+        epoch, old = 1400000000, 1300000007
+        made = []
+        with tempfile.TemporaryDirectory() as tmp:
+            for n, (zone, later) in enumerate((("America/New_York", 1000), ("Asia/Tokyo", 99999))):
+                addon, help_folder, out = (os.path.join(tmp, x + str(n)) for x in ("a", "h", "Tesmo.zip"))
+                write(addon, {"README.TXT": b"read me", "Annexlist.chm": b"ITSF"}, epoch + later)
+                write(addon, {"Old.dat": b"older than the epoch"}, old)
+                write(help_folder, {"Index.htm": b"<html>"}, epoch + later)
+                code, listing, _ = make_payload(addon, help_folder, out, TZ=zone, SOURCE_DATE_EPOCH=str(epoch))
+                with open(out, "rb") as f:
+                    made.append(f.read())
+            self.assertTrue(made[0] == made[1])
+            self.assertIn("README.TXT -> Readme.txt", listing)
+            # Later times clamped to the epoch, all as UTC; in name order.
+            self.assertEqual([("Annexlist.chm", time.gmtime(epoch)[:6]), ("Old.dat", time.gmtime(old - 1)[:6]),
+                              ("README.TXT", time.gmtime(epoch)[:6]), ("Tesmohelp.zip", time.gmtime(epoch)[:6])],
+                             [(i.filename, i.date_time) for i in zipfile.ZipFile(io.BytesIO(made[0])).infolist()])
+
+
 if __name__ == "__main__":
+    os.environ["TZ"] = "America/New_York"
+    time.tzset()
     TOOL = os.path.abspath(sys.argv.pop(1))
     unittest.main()
