@@ -86,7 +86,7 @@ demo_native() {
 demo_driven() {
   local transcript=$1
   shift
-  "$WINELOADER" "$WIN_BUILD/tests/e2e/tesmo_driver.exe" run "$DEMO_SETUP" \
+  "$WINELOADER" "$WIN_BUILD/tools/driver/tesmo_driver.exe" run "$DEMO_SETUP" \
     --type "$DEMO_LETTER" --press install --out "$(windows_path "$transcript")" "$@" \
     >/dev/null 2>&1
 }
