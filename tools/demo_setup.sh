@@ -19,7 +19,7 @@ run_logged() {
 }
 
 # The automation driver of the Windows build in $WIN_BUILD.
-demo_driver() { printf '%s' "$WIN_BUILD/tests/e2e/tesmo_driver.exe"; }
+demo_driver() { printf '%s' "$WIN_BUILD/tools/driver/tesmo_driver.exe"; }
 
 # demo_build [CMAKE-OPTION...]: builds the installer and the driver that
 # works it, for the Wine of this machine (choose_wine), in $WIN_BUILD: with

@@ -2,7 +2,6 @@
 // that the scenarios of tests/e2e (the real program under Wine) do not
 // give: the real host platform on a folder that is drive T:, stand-ins for
 // the dialogs, and every call that reaches the world in one log.
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,18 +20,10 @@ namespace {
 typedef std::vector<std::string> Log;
 
 // A flat archive of stored entries, as far as the walk reads it.
-std::string Archive(const std::vector<std::pair<std::string, std::string>>& entries) {
-  auto le = [](uint64_t value, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; i++) s += static_cast<char>(value >> 8 * i);
-    return s;
-  };
+std::string Archive(const std::vector<Entry>& entries) {
   std::string out;
-  for (const auto& e : entries)
-    out += "PK\x03\x04" + le(20, 2) + le(0, 4) + le(0x5A8F, 2) + le(0x44A3, 2) +
-           le(ReferenceCrc(e.second), 4) + le(e.second.size(), 4) + le(e.second.size(), 4) +
-           le(e.first.size(), 2) + le(0, 2) + e.first + e.second;
-  return out + "PK\x01\x02" + std::string(40, 'c');
+  for (const Entry& e : entries) out += e.Bytes();
+  return out + kCentralDirectory;
 }
 
 // The dialogs answered with an empty entry, and the calls that name paths
@@ -75,7 +66,7 @@ TEST(InstallSequenceTest, EmptyEntryInstallsOnTheCurrentDrive) {
   for (const char* folder : {"Quarn7", "Quarn7/Help", "Elsewhere"})
     fs::create_directory(root + "/" + folder);
   const std::string payload = Archive(
-      {{"Guide.chm", "help"}, {"Tesmohelp.zip", Archive({{"Index.htm", "<html>"}})}});
+      {Stored("Guide.chm", "help"), Stored("Tesmohelp.zip", Archive({Stored("Index.htm", "<html>")}))});
   Fakes fakes;
   fakes.SetDriveFolder('T', root.c_str());
   fakes.SetPayload(reinterpret_cast<const uint8_t*>(payload.data()), payload.size());

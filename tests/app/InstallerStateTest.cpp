@@ -1,12 +1,11 @@
-// The installer's shared state: the paths composed from the drive entry, the
-// dated window title and the message boxes of the outcome.
+// The installer's shared state: the paths composed from the drive entry and
+// the dated window title.
 #include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "app/InstallerState.h"
-#include "app/MessageReporter.h"
 #include "app/WindowTitle.h"
 #include "platform/FileTimeMath.h"
 #include "tests/support/TestPlatform.h"
@@ -61,38 +60,6 @@ TEST(WindowTitleTest, LocalDateOfTheFileFollowsTheTitle) {
     EXPECT_STREQ("Tesmo Tutorial Setup   5/3/2014", WindowTitle) << hour;
   }
   strcpy(WindowTitle, kProductTitle);
-}
-
-// Every code shows one box owned by the main window and captioned
-// "Tesmo Setup"; codes outside 1-4 give "Unknown error".
-TEST(MessageReporterTest, EveryCodeShowsItsText) {
-  const struct {
-    int code;
-    const char* text;
-  } cases[] = {
-      {1, "Non-fatal error occurred ... Installation may not be complete"},
-      {2, "Fatal error occurred ... Check the cause and run again."},
-      {3,
-       "Start Menu or Desktop Icon error occurred ... The drawing files should "
-       "have been installed correctly, but Start Menu or Desktop Icons may not "
-       "have been. These items are a convenience and are not really necessary "
-       "to run QUARN. You should be able to manually create them."},
-      {4,
-       "Start menu folder not found in registry ... Start menu items will not "
-       "be created"},
-      {0, "Unknown error"},
-      {-1, "Unknown error"},
-      {5, "Unknown error"},
-  };
-  RecordingPlatform platform;
-  for (const auto& c : cases) {
-    platform.messages.clear();
-    ReportMessage(platform, c.code);
-    ASSERT_EQ(1u, platform.messages.size()) << "code " << c.code;
-    EXPECT_EQ(c.text, platform.messages[0].text) << "code " << c.code;
-    EXPECT_EQ("Tesmo Setup", platform.messages[0].caption);
-    EXPECT_EQ(BoxOwner::MainWindow, platform.messages[0].owner);
-  }
 }
 
 }  // namespace

@@ -29,37 +29,6 @@ TEST(NormalisePathTest, CaseAndSeparators) {
   EXPECT_EQ(303u, NormalisedLength(path.c_str()));
 }
 
-// A local file header with its name, extra field and data. CRC, size and a
-// deflated entry's data (one fixed block) come from |content| unless set.
-struct Entry {
-  Entry(const std::string& n, const std::string& c, int m) : name(n), content(c), method(m) {}
-  std::string name, content;
-  int method;
-  uint16_t dosTime = 0x5A8F, dosDate = 0x44A3;  // 2014-05-03 11:20:30
-  long long crc = -1, size = -1;
-  std::string extra, data;
-
-  std::string Bytes() const {
-    std::string payload = data;
-    if (payload.empty()) payload = method ? Stream().Fixed(true).Text(content).End().bytes : content;
-    auto le = [](uint64_t value, int bytes) {
-      std::string s;
-      for (int i = 0; i < bytes; i++) s += static_cast<char>(value >> 8 * i);
-      return s;
-    };
-    return "PK\x03\x04" + le(20, 2) + le(0, 2) + le(method, 2) + le(dosTime, 2) + le(dosDate, 2) +
-           le(crc >= 0 ? crc : ReferenceCrc(content), 4) + le(payload.size(), 4) +
-           le(size >= 0 ? size : content.size(), 4) + le(name.size(), 2) + le(extra.size(), 2) + name +
-           extra + payload;
-  }
-};
-
-Entry Stored(const std::string& name, const std::string& content) { return Entry(name, content, 0); }
-Entry Deflated(const std::string& name, const std::string& content) { return Entry(name, content, 8); }
-
-// What follows the last entry of a real archive, as long as a header.
-const std::string kCentralDirectory = "PK\x01\x02" + std::string(40, 'c');
-
 typedef std::vector<std::string> Texts;
 
 class ExpanderTest : public ::testing::Test, public ProgressSink {

@@ -1,9 +1,8 @@
-// The decoder on hand-made streams, its tables and its CRC-32.
+// The decoder on hand-made streams, and its CRC-32.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <map>
 
 #include "archive/DecodeTable.h"
 #include "tests/archive/StreamKit.h"
@@ -34,43 +33,6 @@ TEST(CrcTest, FoldingAndTablesAgreeWithTheBitwiseCrc) {
     Crc(data.substr(0, cut));
     EXPECT_EQ(ReferenceCrc(data), CrcUpdate(reinterpret_cast<const uint8_t*>(&data[cut]), 100000 - cut));
   }
-}
-
-void CountLinks(const DecodeEntry* table, unsigned width, std::map<int, int>* links) {
-  for (unsigned i = 0; table && i < (1u << width); i++)
-    if (table[i].op > kOpLiteral && table[i].op != kOpInvalid) {
-      (*links)[table[i].op]++;
-      CountLinks(table[i].sub, table[i].op - kOpLiteral, links);
-    }
-}
-
-// BuildDecodeTable's status, first-level width, blocks, "op x count" of links.
-std::string Build(const std::vector<unsigned>& lengths, unsigned width) {
-  static const uint16_t kZeros[288] = {};
-  DecodeEntry* table;
-  const int status = BuildDecodeTable(lengths.data(), static_cast<unsigned>(lengths.size()), 257,
-                                      kZeros, kZeros, &table, &width);
-  int blocks = 0;
-  for (DecodeEntry* t = table; t; t = t[-1].sub) blocks++;
-  std::map<int, int> links;
-  CountLinks(table, width, &links);
-  std::string shape = std::to_string(status) + " " + std::to_string(width) + " " + std::to_string(blocks);
-  for (const auto& l : links) shape += " " + std::to_string(l.first) + "x" + std::to_string(l.second);
-  FreeDecodeTable(table);
-  return shape;
-}
-
-// A first level is as wide as asked, within the shortest and longest code,
-// and cut where the end-of-block code ends. A table opened at the width
-// limit grows once more: 32 sub-tables of 7 bits (op 23) for {1, 12, 13}.
-TEST(DecodeTableTest, WidthsAndShapes) {
-  std::vector<unsigned> fixed(288);
-  for (unsigned s = 0; s < 288; s++) fixed[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
-  EXPECT_EQ("0 7 105 17x76 18x28", Build(fixed, 7));
-  EXPECT_EQ("0 7 105 17x76 18x28", Build(fixed, 9));  // the end-of-block code has 7 bits
-  EXPECT_EQ("0 8 1", Build(std::vector<unsigned>(256, 8), 7));   // no end of block: the shortest code
-  EXPECT_EQ("0 8 1", Build(std::vector<unsigned>(256, 8), 12));  // the longest code
-  EXPECT_EQ("1 6 33 23x32", Build({1, 12, 13}, 6));
 }
 
 // 286 literal/length codes of 8 and 9 bits, end of block among the 9.

@@ -9,15 +9,13 @@ normalised name and with its time; --check finds no problem. Archives that
 break one rule of a payload each fail --check with that rule.
 """
 
-import calendar, io, os, random, struct, subprocess, sys, tempfile, time, unittest, zipfile
+import calendar, os, random, struct, subprocess, sys, tempfile, time, unittest, zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from zips import normalised, zip_bytes  # noqa: E402
 
 TOOL = None
 METHODS = [(zipfile.ZIP_STORED, None)] + [(zipfile.ZIP_DEFLATED, level) for level in (0, 1, 6, 9)]
-
-
-def normalised(name):
-    lower = "".join(chr(ord(c) + 32) if "A" <= c <= "Z" else c for c in name)
-    return (chr(ord(lower[0]) - 32) if "a" <= lower[0] <= "z" else lower[0]) + lower[1:]
 
 
 def many_entries():
@@ -37,11 +35,8 @@ def many_entries():
 
 
 def write_many(path, entries):
-    with zipfile.ZipFile(path, "w") as z:
-        for name, data, (method, level), stamp in entries:
-            info = zipfile.ZipInfo(name, stamp)
-            info.compress_type = method
-            z.writestr(info, data, compresslevel=level)
+    with open(path, "wb") as f:
+        f.write(zip_bytes((name, data, stamp) + how for name, data, how, stamp in entries))
 
 
 class ZipfileArchives(unittest.TestCase):
@@ -63,18 +58,6 @@ class ZipfileArchives(unittest.TestCase):
                     self.assertTrue(f.read() == data, name)
                 utc = calendar.timegm(stamp + (0, 0, 0)) - time.localtime().tm_gmtoff
                 self.assertEqual(utc, int(os.stat(path).st_mtime), name)
-
-
-def zip_bytes(entries, **open_args):
-    """entries: (name, data), deflated."""
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w") as z:
-        for name, data in entries:
-            info = zipfile.ZipInfo(name, (2020, 5, 6, 7, 8, 10))
-            info.compress_type = zipfile.ZIP_DEFLATED
-            with z.open(info, "w", **open_args) as f:
-                f.write(data)
-    return bytearray(buffer.getvalue())
 
 
 def patch(archive, at, fmt, value):
@@ -124,7 +107,7 @@ def check_cases():
     ]
     damaged = []
     for label, entries, damage, expected in cases:
-        archive = zip_bytes(entries)
+        archive = bytearray(zip_bytes(entries))
         if damage:
             damage(archive)
         damaged.append((label, archive, entries[0][0], expected))
@@ -146,7 +129,7 @@ class Tool(unittest.TestCase):
                 return code, f.read().replace(tmp, "TMP").splitlines()
 
     def test_messages_and_lines_keep_their_order_and_paths_may_be_long(self):
-        archive = zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")])
+        archive = bytearray(zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")]))
         patch(archive, archive.index(b"bad.txt") - 16, "I", 0)  # its local CRC
         deep = "/".join(["a-folder-name-of-some-length"] * 4)
         code, lines = self.run_tool(archive, "ARCHIVE", "TMP/" + deep + "/out", folder=deep)

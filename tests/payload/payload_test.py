@@ -15,22 +15,15 @@ bytes from copies of the folders with other times in other zones.
 import io, os, subprocess, sys, tempfile, time, unittest, zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from zips import zip_bytes  # noqa: E402
+
 ROOT = os.path.dirname(os.path.dirname(HERE))
 GENERATOR = os.path.join(ROOT, "tools", "make_sample_payload.py")
 CHECK = os.path.join(ROOT, "tools", "payload", "check_payload.py")
 MAKER = os.path.join(ROOT, "tools", "make_payload")
 STAMP = (2014, 5, 3, 10, 20, 30)
 TOOL = None
-
-
-def make_zip(entries):
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w") as archive:
-        for name, data in entries:
-            info = zipfile.ZipInfo(name, STAMP)
-            info.compress_type = zipfile.ZIP_DEFLATED
-            archive.writestr(info, data)
-    return buffer.getvalue()
 
 
 def run_check(tmp, payload_bytes):
@@ -102,13 +95,13 @@ class RefusedPayloads(unittest.TestCase):
         long_name = "A" * 36 + ".htm"
         cases = [  # what, entries, exit code, lines
             ("no nested archive", [("Readme.txt", b"r")], 1, ["check: the payload holds no Tesmohelp.zip"]),
-            ("fault in the nested archive", [("Tesmohelp.zip", make_zip([(long_name, b"x")]))], 1,
+            ("fault in the nested archive", [("Tesmohelp.zip", zip_bytes([(long_name, b"x")]))], 1,
              ["Tesmohelp.zip in ", "check: %s: name of 40 characters, more than 39" % long_name]),
-            ("nested archive in any letter case", [("TESMOHELP.ZIP", make_zip([("Index.htm", b"<html>")]))], 0, []),
+            ("nested archive in any letter case", [("TESMOHELP.ZIP", zip_bytes([("Index.htm", b"<html>")]))], 0, []),
         ]
         for what, entries, code, lines in cases:
             with self.subTest(what), tempfile.TemporaryDirectory() as tmp:
-                result, output, stamped = run_check(tmp, make_zip(entries))
+                result, output, stamped = run_check(tmp, zip_bytes(entries))
                 self.assertEqual((code, code == 0), (result, stamped), output)
                 for line in lines:
                     self.assertIn(line, output)

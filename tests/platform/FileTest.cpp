@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,6 +134,10 @@ TEST(FileTimeTest, StampedFileReadsBackItsHeaderTime) {
   EXPECT_EQ(130435940960000000ULL, local);
   EXPECT_FALSE(p.DosDateTimeToLocalFileTime(0x445E, 0, &local));  // 2014-02-30
   ASSERT_TRUE(p.LocalFileTimeToUtc(local, &utc));
+  // In New York, the tests' zone, that is 16:34:56 UTC while summer time is
+  // in force and 17:34:56 otherwise: Windows converts with the offset of now.
+  const time_t now = time(nullptr);
+  EXPECT_EQ(localtime(&now)->tm_isdst ? 130436084960000000ULL : 130436120960000000ULL, utc);
   ASSERT_TRUE(p.SetFileTimes(path.c_str(), utc));
   ASSERT_TRUE(p.ReadLastWriteTime(path.c_str(), &read));
   EXPECT_EQ(utc, read);

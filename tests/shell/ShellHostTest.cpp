@@ -1,72 +1,15 @@
-// Desktop integration on the host: the shell folder lookup on the in-memory
-// registry, and the shortcut recipes failing at each COM step. (What the
-// links hold is read back from the real shell under Wine.)
+// The shortcut recipes on the host, failing at each COM step. (What the links
+// hold is read back from the real shell under Wine.)
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/MessageReporter.h"
-#include "shell/ShellFolder.h"
 #include "shell/Shortcut.h"
 #include "tests/shell/ShellTestKit.h"
 
 namespace {
-
-std::string Text(const std::string& s) { return s + '\0'; }
-
-TEST(ShellFolderTest, LookupsFollowTheNameAndBufferRules) {
-  const std::string n127(127, 'n'), n128(128, 'n');
-  const std::string path127 = "C:\\" + std::string(124, 'p'), path128 = path127 + "p";
-  // Each case adds subkey first (when given), then under key a value whose
-  // 128-character name does not fit and is skipped, then name = data (none
-  // when name is empty).
-  const struct {
-    const char* what;
-    const char* lookup;
-    std::string name, data, expected;  // expected "" for none
-    std::string subkey = "", key = kShellFoldersKey;
-  } cases[] = {
-      {"other ASCII case", "Start Menu", "START MENU", Text("C:\\Start"), "C:\\Start", "",
-       "SOFTWARE\\microsoft\\WINDOWS\\currentVersion\\EXPLORER\\shell folders"},
-      {"non-ASCII letters unfolded", "caf\xE9", "Caf\xC9", Text("C:\\Cafe"), ""},
-      {"non-ASCII letters equal", "CAF\xC9", "Caf\xC9", Text("C:\\Cafe"), "C:\\Cafe"},
-      {"127-character subkey before the component", "Desktop", "Desktop", Text("C:\\Desk"),
-       "C:\\Desk", "Software\\" + n127},
-      {"128-character subkey ends the level", "Desktop", "Desktop", Text("C:\\Desk"), "",
-       "Software\\" + n128},
-      {"127-character path whole", "Desktop", "Desktop", Text(path127), path127},
-      {"128-character path none", "Desktop", "Desktop", Text(path128), ""},
-      {"128 bytes without terminator none", "Desktop", "Desktop", path128, ""},
-      {"short data without terminator", "Desktop", "Desktop", "C:\\Desk", "C:\\Desk"},
-      {"component missing", "Desktop", "Desktop", Text("C:\\Desk"), "", "",
-       "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Folders"},
-      {"key without values", "Desktop", "", "", "", kShellFoldersKey},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    HostPlatform platform;
-    HostRegistry& registry = platform.Registry();
-    if (!c.subkey.empty()) registry.AddKey(c.subkey.c_str());
-    if (!c.name.empty()) registry.SetText(c.key.c_str(), n128.c_str(), "C:\\Wrong");
-    if (!c.name.empty()) registry.SetBytes(c.key.c_str(), c.name.c_str(), c.data);
-    const char* found = LookupShellFolder(platform, c.lookup);
-    EXPECT_EQ(c.expected.empty() ? "<none>" : c.expected, found ? found : "<none>");
-    EXPECT_EQ(0, registry.OpenKeys());
-    EXPECT_EQ(0, registry.BadCloses());
-  }
-  // A folder missing after one found is none, not the earlier path; so is
-  // one whose key refuses to open.
-  HostPlatform platform;
-  HostRegistry& registry = platform.Registry();
-  registry.SetText(kShellFoldersKey, "Start Menu", "C:\\Start");
-  EXPECT_STREQ("C:\\Start", LookupShellFolder(platform, "Start Menu"));
-  EXPECT_EQ(nullptr, LookupShellFolder(platform, "Desktop"));
-  registry.RefuseOpen(kShellFoldersKey);
-  EXPECT_EQ(nullptr, LookupShellFolder(platform, "Start Menu"));
-  EXPECT_EQ(0, registry.OpenKeys());
-  EXPECT_EQ(0, registry.BadCloses());
-}
 
 typedef std::vector<std::string> Texts;
 

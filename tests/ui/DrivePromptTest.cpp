@@ -22,7 +22,11 @@ typedef DialogTest DrivePromptTest;
 // current drive and has the focus; the instructions show in full.
 TEST_F(DrivePromptTest, DialogShowsTheTitleInstructionsAndCurrentDrive) {
   AcceptDriveEntry("e");
-  WhenDialogRuns([&](HWND dialog) {
+  // Looked at from a thread timer, which the prompt's modal loop dispatches.
+  SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) CALLBACK {
+    HWND dialog = FindWindowA("#32770", nullptr);
+    if (!IsWindowVisible(dialog)) return;
+    KillTimer(nullptr, timer);
     EXPECT_EQ(kDatedTitle, WindowText(dialog));
     EXPECT_EQ(MainWindow, GetWindow(dialog, GW_OWNER));
     EXPECT_EQ("e:", WindowText(GetDlgItem(dialog, 101)));
