@@ -43,7 +43,7 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         many = os.path.join(tmp, "many.zip")
         table.write_many(many, table.many_entries())
-        crc = table.zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")])
+        crc = bytearray(table.zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")]))
         table.patch(crc, crc.index(b"bad.txt") - 16, "I", 0)
         cases = [("many entries", open(many, "rb").read()), ("CRC error", crc),
                  ("ZIP64", table.zip_bytes(table.GOOD, force_zip64=True)), ("no archive", None)]

@@ -218,17 +218,17 @@ def with_drive(path, data):
 
 def from_folders(e, addon, help_folder):
     """A full installation of the payload made from two folders: every file
-    of them arrives with its bytes and its date (its last-write time, local;
-    the payload made in the zone the test runs in)."""
+    of them arrives with its bytes, dated as its entry (how a file's time
+    becomes the entry's date is the payload maker's own test)."""
     for folder, target in ((addon, "Quarn7/Tesmo/"), (help_folder, "Quarn7/Help/Tesmohelp/")):
         for name in os.listdir(folder):
             with open(os.path.join(folder, name), "rb") as f:
                 data = f.read()
-            date = time.localtime(os.stat(os.path.join(folder, name)).st_mtime)[:6]
-            date = date[:5] + (date[5] // 2 * 2,)
-            e.written(target + normalised(name), data, date)
+            paths = [target + normalised(name)]
             if target == "Quarn7/Tesmo/" and name.lower().endswith(".chm"):
-                e.written("Quarn7/Help/" + normalised(name), data, date)
+                paths.append("Quarn7/Help/" + normalised(name))
+            for path in paths:
+                e.drive[path] = (data, e.drive.get(path, (None, None))[1])
     return e
 
 
