@@ -34,9 +34,8 @@ def many_entries():
     return entries
 
 
-def write_many(path, entries):
-    with open(path, "wb") as f:
-        f.write(zip_bytes((name, data, stamp) + how for name, data, how, stamp in entries))
+def many_zip(entries):
+    return zip_bytes((name, data, stamp) + how for name, data, how, stamp in entries)
 
 
 class ZipfileArchives(unittest.TestCase):
@@ -44,7 +43,8 @@ class ZipfileArchives(unittest.TestCase):
         entries = many_entries()
         with tempfile.TemporaryDirectory() as tmp:
             archive, out = os.path.join(tmp, "payload.zip"), os.path.join(tmp, "out")
-            write_many(archive, entries)
+            with open(archive, "wb") as f:
+                f.write(many_zip(entries))
             result = subprocess.run([TOOL, archive, out], capture_output=True, text=True, timeout=120)
             self.assertEqual(("", 0), (result.stderr, result.returncode))
             self.assertEqual([os.path.join(out, normalised(e[0])) + " ... OK" for e in entries],
@@ -76,10 +76,8 @@ GOOD = [("Lesson.dwg", b"drawing " * 100), ("Readme.txt", b"read me")]
 
 
 def check_cases():
-    """The payloads that break one rule each: (label, archive, the --check
-    lines' beginnings: "L:" the first entry, "F:" a walk of level 2)."""
-    good = GOOD
-
+    """The payloads that break one rule each: (label, archive, first entry's
+    name, the --check lines' beginnings)."""
     def both(local, in_central, fmt, value):  # a field of the first entry, in both headers
         return lambda a: (patch(a, local, fmt, value), patch(a, central(a, 0) + in_central, fmt, value))
 
@@ -93,25 +91,25 @@ def check_cases():
         ("folder part", [("sub/file.txt", b"x")], None, ["F:", "sub/file.txt: name has a folder part"]),
         ("long name", [(n40, b"x")], None, ["F:", n40 + ": name of 40 characters, more than 39"]),
         ("device", [("Com1.txt", b"x")], None, ["F:", "Com1.txt: name the installer refuses to write"]),
-        ("encrypted", good, both(6, 8, "H", 1), ["L:central header: encrypted", "L:local header: encrypted"]),
-        ("descriptor", good, both(6, 8, "H", 8),
+        ("encrypted", GOOD, both(6, 8, "H", 1), ["L:central header: encrypted", "L:local header: encrypted"]),
+        ("descriptor", GOOD, both(6, 8, "H", 8),
          ["L:central header: sizes in a data descriptor", "L:local header: sizes in a data descriptor"]),
-        ("method", good, both(8, 10, "H", 12),
+        ("method", GOOD, both(8, 10, "H", 12),
          ["L:central header: method 12, not stored (0) or deflated (8)",
           "L:local header: method 12, not stored (0) or deflated (8)", "L:the walk does not list it as OK"]),
-        ("junk before the directory", good, junk, [stops]),
-        ("not reached", good, lambda a: patch(a, a.index(b"Readme.txt") - 30, "I", 0),
+        ("junk before the directory", GOOD, junk, [stops]),
+        ("not reached", GOOD, lambda a: patch(a, a.index(b"Readme.txt") - 30, "I", 0),
          [stops, "Readme.txt: not reached by the walk"]),
-        ("sizes differ", good, lambda a: patch(a, central(a, 1) + 24, "I", 99),
+        ("sizes differ", GOOD, lambda a: patch(a, central(a, 1) + 24, "I", 99),
          ["Readme.txt: local header differs in CRC or sizes"]),
     ]
-    damaged = []
-    for label, entries, damage, expected in cases:
+
+    def damaged(entries, damage):
         archive = bytearray(zip_bytes(entries))
         if damage:
             damage(archive)
-        damaged.append((label, archive, entries[0][0], expected))
-    return damaged
+        return archive
+    return [(label, damaged(entries, damage), entries[0][0], expected) for label, entries, damage, expected in cases]
 
 
 class Tool(unittest.TestCase):
@@ -121,12 +119,9 @@ class Tool(unittest.TestCase):
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(archive_bytes)
-            both = os.path.join(tmp, "both.txt")
-            with open(both, "w") as out:
-                argv = [TOOL] + [a.replace("ARCHIVE", path).replace("TMP", tmp) for a in args]
-                code = subprocess.run(argv, stdout=out, stderr=subprocess.STDOUT, timeout=120).returncode
-            with open(both) as f:
-                return code, f.read().replace(tmp, "TMP").splitlines()
+            run = subprocess.run([TOOL] + [a.replace("ARCHIVE", path).replace("TMP", tmp) for a in args],
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=120)
+            return run.returncode, run.stdout.replace(tmp, "TMP").splitlines()
 
     def test_messages_and_lines_keep_their_order_and_paths_may_be_long(self):
         archive = bytearray(zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")]))

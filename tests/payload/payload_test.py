@@ -22,53 +22,44 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 GENERATOR = os.path.join(ROOT, "tools", "make_sample_payload.py")
 CHECK = os.path.join(ROOT, "tools", "payload", "check_payload.py")
 MAKER = os.path.join(ROOT, "tools", "make_payload")
-STAMP = (2014, 5, 3, 10, 20, 30)
 TOOL = None
 
 
-def run_check(tmp, payload_bytes):
+def run_check(payload_bytes):
     """(exit code, output, stamp written) of the build's check."""
-    payload, stamp = os.path.join(tmp, "Tesmo.zip"), os.path.join(tmp, "checked.stamp")
-    with open(payload, "wb") as out:
-        out.write(payload_bytes)
-    run = subprocess.run([sys.executable, CHECK, TOOL, payload, stamp], capture_output=True,
-                         text=True, timeout=120)
-    return run.returncode, run.stdout, os.path.exists(stamp)
+    with tempfile.TemporaryDirectory() as tmp:
+        payload, stamp = os.path.join(tmp, "Tesmo.zip"), os.path.join(tmp, "checked.stamp")
+        with open(payload, "wb") as out:
+            out.write(payload_bytes)
+        run = subprocess.run([sys.executable, CHECK, TOOL, payload, stamp], capture_output=True,
+                             text=True, timeout=120)
+        return run.returncode, run.stdout, os.path.exists(stamp)
 
 
 class SampleAddon(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
         runs = []
-        for name, zone in (("first.zip", "America/New_York"), ("second.zip", "Asia/Tokyo")):
-            path = os.path.join(cls.tmp.name, name)
-            subprocess.run([sys.executable, GENERATOR, path], check=True, timeout=120,
-                           stdout=subprocess.DEVNULL, env=dict(os.environ, TZ=zone))
-            with open(path, "rb") as made:
-                runs.append(made.read())
+        with tempfile.TemporaryDirectory() as tmp:
+            for n, zone in enumerate(("America/New_York", "Asia/Tokyo")):
+                path = os.path.join(tmp, "run%d.zip" % n)
+                subprocess.run([sys.executable, GENERATOR, path], check=True, timeout=120,
+                               stdout=subprocess.DEVNULL, env=dict(os.environ, TZ=zone))
+                with open(path, "rb") as made:
+                    runs.append(made.read())
         cls.payload, cls.again = runs
         cls.outer = zipfile.ZipFile(io.BytesIO(cls.payload))
         cls.nested = zipfile.ZipFile(io.BytesIO(cls.outer.read("Tesmohelp.zip")))
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
-
     def test_every_run_makes_the_same_bytes(self):
         self.assertTrue(self.payload == self.again)
 
-    def test_holds_what_the_installation_uses(self):
-        outer = self.outer.namelist()
-        self.assertTrue({"Readme.txt", "Annexlist.chm", "Tesmohelp.zip"} <= set(outer), outer)
-        self.assertGreaterEqual(sum(n.endswith(".chm") for n in outer), 2)
-        kinds = {os.path.splitext(n)[1] for n in self.nested.namelist()}
-        self.assertTrue({".htm", ".css", ".png"} <= kinds, kinds)
-
-    def test_help_files_are_compiled_help(self):
-        chms = [n for n in self.outer.namelist() if n.endswith(".chm")]
+    def test_holds_what_the_installation_uses_with_compiled_help(self):
+        outer, nested = set(self.outer.namelist()), set(self.nested.namelist())
+        self.assertTrue({"Readme.txt", "Annexlist.chm", "Tesmo.chm", "Tesmohelp.zip"} <= outer, outer)
+        self.assertTrue({"Index.htm", "Style.css", "Lesson01.png"} <= nested, nested)
         with tempfile.TemporaryDirectory() as tmp:
-            for name in chms:
+            for name in (n for n in outer if n.endswith(".chm")):
                 path = os.path.join(tmp, name)
                 with open(path, "wb") as out:
                     out.write(self.outer.read(name))
@@ -86,22 +77,20 @@ class SampleAddon(unittest.TestCase):
                 self.assertIn('<a href="Lesson12.htm">', index.read())
 
     def test_the_build_check_passes_it(self):
-        with tempfile.TemporaryDirectory() as tmp:
-            self.assertEqual((0, "", True), run_check(tmp, self.payload))
+        self.assertEqual((0, "", True), run_check(self.payload))
 
 
 class RefusedPayloads(unittest.TestCase):
     def test_the_nested_archive_is_checked_too(self):
         long_name = "A" * 36 + ".htm"
-        cases = [  # what, entries, exit code, lines
-            ("no nested archive", [("Readme.txt", b"r")], 1, ["check: the payload holds no Tesmohelp.zip"]),
-            ("fault in the nested archive", [("Tesmohelp.zip", zip_bytes([(long_name, b"x")]))], 1,
-             ["Tesmohelp.zip in ", "check: %s: name of 40 characters, more than 39" % long_name]),
-            ("nested archive in any letter case", [("TESMOHELP.ZIP", zip_bytes([("Index.htm", b"<html>")]))], 0, []),
-        ]
-        for what, entries, code, lines in cases:
-            with self.subTest(what), tempfile.TemporaryDirectory() as tmp:
-                result, output, stamped = run_check(tmp, zip_bytes(entries))
+        for what, entries, code, lines in [  # what, entries, exit code, lines
+                ("no nested archive", [("Readme.txt", b"r")], 1, ["check: the payload holds no Tesmohelp.zip"]),
+                ("fault in the nested archive", [("Tesmohelp.zip", zip_bytes([(long_name, b"x")]))], 1,
+                 ["Tesmohelp.zip in ", "check: %s: name of 40 characters, more than 39" % long_name]),
+                ("nested archive in any letter case",
+                 [("TESMOHELP.ZIP", zip_bytes([("Index.htm", b"<html>")]))], 0, [])]:
+            with self.subTest(what):
+                result, output, stamped = run_check(zip_bytes(entries))
                 self.assertEqual((code, code == 0), (result, stamped), output)
                 for line in lines:
                     self.assertIn(line, output)
@@ -115,15 +104,16 @@ def make_payload(addon, help_folder, out, **env):
 
 
 def write(folder, files, seconds=None):
-    """Files (a name ending in "/": a folder) with their times."""
+    """Files (bytes, or a size: a sparse file) with their times; a name
+    ending in "/" is a folder."""
     os.makedirs(folder, exist_ok=True)
     for name, data in files.items():
         path = os.path.join(folder, name)
-        if data is None:
+        if name.endswith("/"):
             os.mkdir(path)
             continue
         with open(path, "wb") as out:
-            out.write(data)
+            out.truncate(data) if isinstance(data, int) else out.write(data)
         if seconds is not None:
             os.utime(path, (seconds, seconds))
 
@@ -139,22 +129,18 @@ class PublisherFolders(unittest.TestCase):
             ("\u03a9mega.txt", 1, "a name that cannot be written in the Western code page (cp1252)"),
             ("readme.TXT", 1, "the installer writes it to the same file as README.TXT (Readme.txt)"),
             ("tesmohelp.ZIP", 1, "Tesmohelp.zip is made from the help folder; the add-on folder may not hold one"),
+            # Sparse: nothing is read before the refusal.
             ("Big.dat", 1 << 32, "a file of 4,294,967,296 bytes, more than a ZIP without ZIP64 holds (4,294,967,294)"),
         ]
         with tempfile.TemporaryDirectory() as tmp:
             addon, help_folder, out = (os.path.join(tmp, n) for n in ("Addon", "Help", "Tesmo.zip"))
-            write(addon, {"README.TXT": b"r", "Caf\u00e9.txt": b"fine in the code page"})
+            write(addon, dict({"README.TXT": b"r", "Caf\u00e9.txt": b"fine in the code page"},
+                              **{name: size for name, size, _ in refusals}))
             write(help_folder, {"Index.htm": b"<html>", "Pictures/": None})
             write(tmp, {"Tesmo.zip": b"an archive of an earlier build"})
-            for name, size, _ in refusals:
-                if not name.endswith("/"):
-                    with open(os.path.join(addon, name), "wb") as f:
-                        f.truncate(size)  # sparse: nothing is read before the refusal
-            write(addon, {"Docs/": None})
-            expected = sorted("make_payload: refused: %s: %s" % (os.path.join(folder, name.replace("\t", "\\x09")
-                                                                              .rstrip("/")), line)
-                              for folder, name, line in [(addon, n, l) for n, _, l in refusals]
-                              + [(help_folder, "Pictures", refusals[0][2])])
+            expected = sorted(["make_payload: refused: %s/%s: %s" % (addon, n.rstrip("/").replace("\t", "\\x09"), l)
+                               for n, _, l in refusals] +
+                              ["make_payload: refused: %s/Pictures: %s" % (help_folder, refusals[0][2])])
             code, _, lines = make_payload(addon, help_folder, out)
             self.assertEqual((1, expected, False), (code, sorted(lines[:-1]), os.path.exists(out)))
             code, _, lines = make_payload(help_folder, tmp + "/NoHelp", out)
@@ -162,8 +148,7 @@ class PublisherFolders(unittest.TestCase):
                                  "Tesmohelp.zip every installation ends with the fatal box" % tmp), (code, lines[0]))
 
     def test_the_same_bytes_from_other_times_in_other_zones(self):
-        epoch, old = 1400000000, 1300000007
-        made = []
+        epoch, old, made = 1400000000, 1300000007, []
         with tempfile.TemporaryDirectory() as tmp:
             for n, (zone, later) in enumerate((("America/New_York", 1000), ("Asia/Tokyo", 99999))):
                 addon, help_folder, out = (os.path.join(tmp, x + str(n)) for x in ("a", "h", "Tesmo.zip"))
@@ -173,12 +158,12 @@ class PublisherFolders(unittest.TestCase):
                 code, listing, _ = make_payload(addon, help_folder, out, TZ=zone, SOURCE_DATE_EPOCH=str(epoch))
                 with open(out, "rb") as f:
                     made.append(f.read())
-            self.assertTrue(made[0] == made[1])
-            self.assertIn("README.TXT -> Readme.txt", listing)
-            # Later times clamped to the epoch, all as UTC; in name order.
-            self.assertEqual([("Annexlist.chm", time.gmtime(epoch)[:6]), ("Old.dat", time.gmtime(old - 1)[:6]),
-                              ("README.TXT", time.gmtime(epoch)[:6]), ("Tesmohelp.zip", time.gmtime(epoch)[:6])],
-                             [(i.filename, i.date_time) for i in zipfile.ZipFile(io.BytesIO(made[0])).infolist()])
+        self.assertTrue(made[0] == made[1])
+        self.assertIn("README.TXT -> Readme.txt", listing)
+        # Later times clamped to the epoch, all as UTC; in name order.
+        self.assertEqual([("Annexlist.chm", time.gmtime(epoch)[:6]), ("Old.dat", time.gmtime(old - 1)[:6]),
+                          ("README.TXT", time.gmtime(epoch)[:6]), ("Tesmohelp.zip", time.gmtime(epoch)[:6])],
+                         [(i.filename, i.date_time) for i in zipfile.ZipFile(io.BytesIO(made[0])).infolist()])
 
 
 if __name__ == "__main__":

@@ -28,25 +28,13 @@ def verify(exe, ca_file):
                            "-in", exe], capture_output=True, text=True, timeout=60)
 
 
-def pe_offsets(data):
-    """Where the PE checksum and the certificate-table directory entry are."""
-    header = struct.unpack_from("<I", data, 0x3C)[0]
-    assert data[header:header + 4] == b"PE\0\0"
-    optional = header + 24
-    directories = optional + (96 if struct.unpack_from("<H", data, optional)[0] == 0x10B else 112)
-    return optional + 64, directories + 4 * 8
-
-
 class SignedCopy(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix="tesmo-sign-")
-        cls.signed = os.path.join(cls.folder, "Tesmo_setup.exe")
-        cls.certificate = sign_copy(EXE, cls.signed, cls.folder)
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.folder)
+        folder = tempfile.mkdtemp(prefix="tesmo-sign-")
+        cls.addClassCleanup(shutil.rmtree, folder)
+        cls.signed = os.path.join(folder, "Tesmo_setup.exe")
+        cls.certificate = sign_copy(EXE, cls.signed, folder)
 
     def test_verifies_with_sha256(self):
         result = verify(self.signed, self.certificate["cert"])
@@ -55,11 +43,13 @@ class SignedCopy(unittest.TestCase):
         self.assertIn("Message digest algorithm  : SHA256", result.stdout)
 
     def test_only_checksum_directory_entry_and_appended_signature_differ(self):
-        with open(EXE, "rb") as f:
-            unsigned = f.read()
-        with open(self.signed, "rb") as f:
-            signed = f.read()
-        checksum, entry = pe_offsets(unsigned)
+        with open(EXE, "rb") as f, open(self.signed, "rb") as g:
+            unsigned, signed = f.read(), g.read()
+        # The PE checksum, and the certificate table's entry among the directories.
+        header = struct.unpack_from("<I", unsigned, 0x3C)[0]
+        self.assertEqual(b"PE\0\0", unsigned[header:header + 4])
+        checksum = header + 24 + 64
+        entry = header + 24 + (96 if struct.unpack_from("<H", unsigned, header + 24)[0] == 0x10B else 112) + 4 * 8
         self.assertEqual((0, 0), struct.unpack_from("<II", unsigned, entry))
         table, size = struct.unpack_from("<II", signed, entry)
         self.assertEqual(-len(unsigned) % 8, table - len(unsigned))
@@ -88,6 +78,11 @@ class SignedCopy(unittest.TestCase):
 class SignedBuild(unittest.TestCase):
     exe = os.path.join(SCRATCH, "Tesmo_setup.exe")
 
+    def setUp(self):
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, SCRATCH, ignore_errors=True)
+        os.makedirs(SCRATCH)
+
     def configure(self, *options):
         return subprocess.run(
             ["cmake", "-S", SOURCE, "-B", SCRATCH, "-DCMAKE_BUILD_TYPE=Release",
@@ -111,22 +106,16 @@ class SignedBuild(unittest.TestCase):
         self.assertEqual(0, verify(self.exe, self.certificate["cert"]).returncode)
 
     def test_build_signs_or_fails_with_the_reason(self):
-        shutil.rmtree(SCRATCH, ignore_errors=True)
-        self.addCleanup(shutil.rmtree, SCRATCH, ignore_errors=True)
         keys = os.path.join(SCRATCH, "keys")
         self.certificate = make_certificate(keys)
-        password_file = os.path.join(keys, "password")
-        with open(password_file, "w") as f:
-            f.write(PASSWORD + "\n")
-        pkcs12, cert = self.certificate["pkcs12"], self.certificate["cert"]
+        pkcs12, cert, password_file = (self.certificate[k] for k in ("pkcs12", "cert", "password"))
         configured = self.configure("-DTESMO_SIGN_PKCS12=" + pkcs12,
                                     "-DTESMO_SIGN_PASSWORD_FILE=" + password_file,
                                     "-DTESMO_SIGN_CA_FILE=" + cert)
         self.assertEqual(0, configured.returncode, configured.stdout + configured.stderr)
         self.assertBuilds()
 
-        other = make_certificate(os.path.join(keys, "other"), "Other Publisher")
-        with open(other["cert"]) as f:
+        with open(make_certificate(os.path.join(keys, "other"), "Other Publisher")["cert"]) as f:
             other_cert = f.read()
         cases = [  # file to change, its new text (None: removed), the message
             (password_file, "wrong\n", "sign: wrong password for " + pkcs12),
@@ -162,11 +151,7 @@ class SignedBuild(unittest.TestCase):
         with open(os.path.join(SCRATCH, "CMakeCache.txt")) as f:
             self.assertNotIn(PASSWORD, f.read())
 
-
     def test_a_faulty_payload_stops_the_build(self):
-        shutil.rmtree(SCRATCH, ignore_errors=True)
-        self.addCleanup(shutil.rmtree, SCRATCH, ignore_errors=True)
-        os.makedirs(SCRATCH)
         payload = os.path.join(SCRATCH, "folder.zip")
         with open(payload, "wb") as f:
             f.write(zip_bytes([("Lessons/Lesson01.qdw", b"d"), ("Tesmohelp.zip", b"")]))

@@ -18,10 +18,13 @@ PASSWORD = "throwaway password"
 def make_certificate(folder, name="Throwaway Publisher"):
     """Self-signed certificate and key of a publisher called |name|, in
     |folder|: the certificate (PEM), the key (PEM) and both as PKCS#12, the
-    key and the PKCS#12 file protected by PASSWORD."""
+    key and the PKCS#12 file protected by PASSWORD, which a file holds."""
     os.makedirs(folder, exist_ok=True)
     stem = os.path.join(folder, name.replace(" ", "_"))
-    paths = {"cert": stem + ".pem", "key": stem + ".key", "pkcs12": stem + ".p12"}
+    paths = {"cert": stem + ".pem", "key": stem + ".key", "pkcs12": stem + ".p12",
+             "password": stem + ".password"}
+    with open(paths["password"], "w") as f:
+        f.write(PASSWORD + "\n")
     for command in (
             ["req", "-x509", "-newkey", "rsa:2048", "-days", "7", "-config", os.devnull,
              "-subj", "/CN=" + name, "-addext", "basicConstraints=critical,CA:FALSE",
@@ -39,12 +42,9 @@ def sign_copy(exe, signed, folder):
     """Copies |exe| to |signed| and signs it with a new certificate made in
     |folder|; returns the certificate's paths."""
     certificate = make_certificate(folder)
-    password_file = os.path.join(folder, "password")
-    with open(password_file, "w") as f:
-        f.write(PASSWORD + "\n")
     shutil.copyfile(exe, signed)
     subprocess.run([sys.executable, SIGN, signed, "--pkcs12", certificate["pkcs12"],
-                    "--password-file", password_file, "--ca-file", certificate["cert"]],
+                    "--password-file", certificate["password"], "--ca-file", certificate["cert"]],
                    check=True, capture_output=True, timeout=120)
     return certificate
 
