@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""tesmo-unzip.exe under Wine against the Linux tool on the archives of
-zipfile_test.py, expanding and with --check: the same exit levels, lines
-(with Windows separators, ignoring case; the check's temporary folder is
-each system's own) and files with their bytes and times.
+"""tesmo-unzip.exe under Wine against the Linux tool on zipfile_test.py's
+archives, expanding and with --check: the same exit levels, lines (Windows
+separators, any case, each system's temporary folder), files, bytes, times.
 
   win_unzip_test.py LINUX-TOOL WINDOWS-TOOL WINE
 """

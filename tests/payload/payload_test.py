@@ -4,12 +4,10 @@ payload check.
 
   payload_test.py PATH/TO/tesmo-unzip
 
-The generator makes the same bytes on every run, in any time zone, with
-compiled help that a reader of the format opens (libchm's enum_chmLib and
-extract_chmLib); the check passes it, and checks the nested help archive
-too. tools/make_payload refuses each kind of file the installer could not
-write cleanly with its own line, and with SOURCE_DATE_EPOCH makes the same
-bytes from copies of the folders with other times in other zones.
+The generator makes the same bytes in any zone, with compiled help that
+libchm's tools read; the check passes it and checks the nested archive too.
+tools/make_payload refuses each bad file with its line, and with
+SOURCE_DATE_EPOCH makes the same bytes from other file times in other zones.
 """
 
 import io, os, subprocess, sys, tempfile, time, unittest, zipfile
@@ -26,7 +24,6 @@ TOOL = None
 
 
 def run_check(payload_bytes):
-    """(exit code, output, stamp written) of the build's check."""
     with tempfile.TemporaryDirectory() as tmp:
         payload, stamp = os.path.join(tmp, "Tesmo.zip"), os.path.join(tmp, "checked.stamp")
         with open(payload, "wb") as out:
@@ -97,7 +94,6 @@ class RefusedPayloads(unittest.TestCase):
 
 
 def make_payload(addon, help_folder, out, **env):
-    """(exit code, stdout, stderr lines) of tools/make_payload."""
     run = subprocess.run([sys.executable, MAKER, addon, help_folder, out], capture_output=True,
                          text=True, timeout=120, env=dict(os.environ, **env))
     return run.returncode, run.stdout, run.stderr.splitlines()

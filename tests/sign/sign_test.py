@@ -4,13 +4,10 @@
   sign_test.py SOURCE-DIR TOOLCHAIN-FILE TESMO-UNZIP PAYLOAD EXE SCRATCH-DIR
                [unittest arguments]
 
-SignedCopy signs a copy of the built EXE with the build's signing script:
-it verifies, and differs from EXE only where a signature goes, so the loader
-reads what the unsigned EXE holds. SignedBuild configures this source tree
-in SCRATCH-DIR with the signing options and builds Tesmo_setup: signed when
-all is right, a failed build with its message when the password, the
-certificate or the signature is not; and with a faulty payload, a build
-that the payload check stops.
+SignedCopy: a copy of EXE signed by the build's script verifies and differs
+only where a signature goes. SignedBuild builds this tree in SCRATCH-DIR
+with the signing options: signed, or failing with the reason; and stopped
+by the payload check.
 """
 
 import os, shutil, struct, subprocess, sys, tempfile, unittest
@@ -64,10 +61,9 @@ class SignedCopy(unittest.TestCase):
 
     def test_time_stamp_server_is_asked_only_when_named(self):
         def command(*options):
-            return subprocess.run(
-                [sys.executable, SIGN, self.signed, "--pkcs12", "p.p12", "--password-env",
-                 "NAME", "--print-command", *options],
-                check=True, capture_output=True, text=True, timeout=60).stdout.split()
+            return subprocess.run([sys.executable, SIGN, self.signed, "--pkcs12", "p.p12", "--password-env", "NAME",
+                                   "--print-command", *options], check=True, capture_output=True, text=True,
+                                  timeout=60).stdout.split()
         url = "http://time-stamp.example/rfc3161"
         stamped = command("--timestamp", url)
         self.assertEqual(url, stamped[stamped.index("-ts") + 1])
@@ -83,13 +79,14 @@ class SignedBuild(unittest.TestCase):
         self.addCleanup(shutil.rmtree, SCRATCH, ignore_errors=True)
         os.makedirs(SCRATCH)
 
-    def configure(self, *options):
-        return subprocess.run(
-            ["cmake", "-S", SOURCE, "-B", SCRATCH, "-DCMAKE_BUILD_TYPE=Release",
-             "-DCMAKE_TOOLCHAIN_FILE=" + TOOLCHAIN, "-DTESMO_UNZIP=" + UNZIP,
-             "-DTESMO_PAYLOAD=" + PAYLOAD, "-DPython3_EXECUTABLE=" + sys.executable,
-             "-DPython_EXECUTABLE=" + sys.executable, *options],
-            capture_output=True, text=True, timeout=280)
+    def configure(self, *options, ok=True):
+        run = subprocess.run(["cmake", "-S", SOURCE, "-B", SCRATCH, "-DCMAKE_BUILD_TYPE=Release",
+                              "-DCMAKE_TOOLCHAIN_FILE=" + TOOLCHAIN, "-DTESMO_UNZIP=" + UNZIP,
+                              "-DTESMO_PAYLOAD=" + PAYLOAD, "-DPython3_EXECUTABLE=" + sys.executable,
+                              "-DPython_EXECUTABLE=" + sys.executable, *options],
+                             capture_output=True, text=True, timeout=280)
+        self.assertEqual(ok, run.returncode == 0, run.stdout + run.stderr)
+        return run
 
     def build(self, target="Tesmo_setup", **env):
         # Linking again runs the steps after it, the signing among them.
@@ -109,22 +106,16 @@ class SignedBuild(unittest.TestCase):
         keys = os.path.join(SCRATCH, "keys")
         self.certificate = make_certificate(keys)
         pkcs12, cert, password_file = (self.certificate[k] for k in ("pkcs12", "cert", "password"))
-        configured = self.configure("-DTESMO_SIGN_PKCS12=" + pkcs12,
-                                    "-DTESMO_SIGN_PASSWORD_FILE=" + password_file,
-                                    "-DTESMO_SIGN_CA_FILE=" + cert)
-        self.assertEqual(0, configured.returncode, configured.stdout + configured.stderr)
+        self.configure("-DTESMO_SIGN_PKCS12=" + pkcs12, "-DTESMO_SIGN_PASSWORD_FILE=" + password_file,
+                       "-DTESMO_SIGN_CA_FILE=" + cert)
         self.assertBuilds()
 
         with open(make_certificate(os.path.join(keys, "other"), "Other Publisher")["cert"]) as f:
             other_cert = f.read()
-        cases = [  # file to change, its new text (None: removed), the message
-            (password_file, "wrong\n", "sign: wrong password for " + pkcs12),
-            (pkcs12, None, f"sign: cannot read the certificate file {pkcs12}: "
-                           "No such file or directory"),
-            (cert, other_cert, "sign: the signature of " + self.exe +
-                               " does not verify against " + cert),
-        ]
-        for path, text, message in cases:
+        for path, text, message in [  # file to change, its new text (None: removed), the message
+                (password_file, "wrong\n", "sign: wrong password for " + pkcs12),
+                (pkcs12, None, f"sign: cannot read the certificate file {pkcs12}: No such file or directory"),
+                (cert, other_cert, f"sign: the signature of {self.exe} does not verify against {cert}")]:
             with self.subTest(message):
                 shutil.copyfile(path, path + ".kept")
                 if text is None:
@@ -140,13 +131,10 @@ class SignedBuild(unittest.TestCase):
 
         # The certificate and key apart, the password from the environment;
         # one given to CMake itself is refused and not kept in its cache.
-        configured = self.configure("-UTESMO_SIGN_*", "-DTESMO_SIGN_CERT=" + cert,
-                                    "-DTESMO_SIGN_KEY=" + self.certificate["key"],
-                                    "-DTESMO_SIGN_PASSWORD_ENV=TESMO_TEST_PASSWORD",
-                                    "-DTESMO_SIGN_CA_FILE=" + cert)
-        self.assertEqual(0, configured.returncode, configured.stdout + configured.stderr)
+        self.configure("-UTESMO_SIGN_*", "-DTESMO_SIGN_CERT=" + cert, "-DTESMO_SIGN_KEY=" + self.certificate["key"],
+                       "-DTESMO_SIGN_PASSWORD_ENV=TESMO_TEST_PASSWORD", "-DTESMO_SIGN_CA_FILE=" + cert)
         self.assertBuilds(TESMO_TEST_PASSWORD=PASSWORD)
-        refused = self.configure("-DTESMO_SIGN_PASSWORD=" + PASSWORD)
+        refused = self.configure("-DTESMO_SIGN_PASSWORD=" + PASSWORD, ok=False)
         self.assertIn("the password is never given to CMake", refused.stderr)
         with open(os.path.join(SCRATCH, "CMakeCache.txt")) as f:
             self.assertNotIn(PASSWORD, f.read())
@@ -155,8 +143,7 @@ class SignedBuild(unittest.TestCase):
         payload = os.path.join(SCRATCH, "folder.zip")
         with open(payload, "wb") as f:
             f.write(zip_bytes([("Lessons/Lesson01.qdw", b"d"), ("Tesmohelp.zip", b"")]))
-        configured = self.configure("-DTESMO_PAYLOAD=" + payload)
-        self.assertEqual(0, configured.returncode, configured.stdout + configured.stderr)
+        self.configure("-DTESMO_PAYLOAD=" + payload)
         result = self.build("tesmo_payload")
         self.assertNotEqual(0, result.returncode, result.stdout)
         self.assertIn("check: Lessons/Lesson01.qdw: name has a folder part",

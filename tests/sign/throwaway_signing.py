@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
-"""A throwaway code-signing certificate, made with openssl for one run and
-never kept, and a signed copy of a program made with it by the build's own
-signing script (tools/sign/sign_program.py).
+"""Throwaway code-signing certificates (openssl, never kept), and copies of a
+program signed with one by the build's own script (tools/sign/sign_program.py).
 
-  throwaway_signing.py EXE SIGNED-EXE
-
-signs a copy of EXE as SIGNED-EXE with a fresh certificate and prints the
-signed copy's path; for running any test of the program on a signed one.
+  throwaway_signing.py EXE SIGNED-EXE    signs a copy, prints its path
 """
 
 import os, shutil, subprocess, sys, tempfile
@@ -16,9 +12,8 @@ SIGN = os.path.join(ROOT, "tools", "sign", "sign_program.py")
 PASSWORD = "throwaway password"
 
 def make_certificate(folder, name="Throwaway Publisher"):
-    """Self-signed certificate and key of a publisher called |name|, in
-    |folder|: the certificate (PEM), the key (PEM) and both as PKCS#12, the
-    key and the PKCS#12 file protected by PASSWORD, which a file holds."""
+    """Paths of a self-signed certificate, its key and both as PKCS#12 made in
+    |folder|, protected by PASSWORD, and of a file holding that password."""
     os.makedirs(folder, exist_ok=True)
     stem = os.path.join(folder, name.replace(" ", "_"))
     paths = {"cert": stem + ".pem", "key": stem + ".key", "pkcs12": stem + ".p12",
@@ -39,8 +34,7 @@ def make_certificate(folder, name="Throwaway Publisher"):
 
 
 def sign_copy(exe, signed, folder):
-    """Copies |exe| to |signed| and signs it with a new certificate made in
-    |folder|; returns the certificate's paths."""
+    """Signs a copy of |exe| with a new certificate made in |folder|."""
     certificate = make_certificate(folder)
     shutil.copyfile(exe, signed)
     subprocess.run([sys.executable, SIGN, signed, "--pkcs12", certificate["pkcs12"],
