@@ -106,6 +106,10 @@ inline bool RanPastEnd() {
   return Expansion.bitCount < 8 * Expansion.bytesPastEnd;
 }
 
-// Gives the whole unused bytes in bitBuf back to the archive stream, so the
-// stream stands right after the byte that holds the last bit used.
-void GiveBackWholeBytes();
+// Leaves the bit input with the |count| bits in |bits| (the next in bit 0),
+// read from the archive buffer up to |next|, |pastEnd| of their bytes made
+// up past the end. The whole bytes among the last |spare| of those bits
+// (fetched, never used) go back to the archive stream, so that it stands
+// right after the byte that holds the last bit used.
+void HandBackBits(uint64_t bits, uint32_t count, uint32_t spare, const uint8_t* next,
+                  uint32_t pastEnd);

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/InstallerState.h"
-#include "app/MessageReporter.h"
-#include "app/WindowTitle.h"
 #include "platform/FileTimeMath.h"
+#include "state/InstallerState.h"
+#include "state/MessageReporter.h"
+#include "state/WindowTitle.h"
 #include "tests/support/TestPlatform.h"
 
 namespace {
@@ -18,8 +18,8 @@ namespace {
 // one gives folders of the current drive. Until an entry is taken the drive
 // is C:.
 TEST(InstallPathsTest, DriveAndFoldersComeFromTheEntry) {
-  const InstallPaths start = Paths;
-  EXPECT_STREQ("C:", start.Drive);
+  ResetInstallerState();
+  EXPECT_STREQ("C:", Paths.Drive);
   const char* const cases[][5] = {
       {"D:\\Quarn7", "D:", "D:\\Quarn7\\Zips", "D:\\Quarn7\\Tesmo",
        "D:\\Quarn7\\Help\\Tesmohelp"},
@@ -29,14 +29,20 @@ TEST(InstallPathsTest, DriveAndFoldersComeFromTheEntry) {
   };
   for (const auto& c : cases) {
     AcceptDriveEntry(c[0]);
-    ComposeAddonFolder("Tesmo");
-    ComposeHelpArchiveFolder("Tesmohelp");
+    EXPECT_TRUE(ComposeAddonFolder("Tesmo"));
+    EXPECT_TRUE(ComposeHelpArchiveFolder("Tesmohelp"));
     EXPECT_STREQ(c[1], Paths.Drive) << "entry \"" << c[0] << "\"";
     EXPECT_STREQ(c[2], Paths.ZipsFolder);
     EXPECT_STREQ(c[3], Paths.AddonFolder);
     EXPECT_STREQ(c[4], Paths.HelpArchiveFolder);
   }
-  Paths = start;
+  // A folder that would be cut is refused.
+  const std::string longest(kInstallPathSize - 1 - strlen("D:\\Quarn7\\"), 'n');
+  AcceptDriveEntry("D");
+  EXPECT_TRUE(ComposeAddonFolder(longest.c_str()));
+  EXPECT_FALSE(ComposeAddonFolder((longest + "n").c_str()));
+  EXPECT_FALSE(ComposeHelpArchiveFolder(longest.c_str()));
+  ResetInstallerState();
 }
 
 // Month first without leading zeros, from the file's last write in local
@@ -60,7 +66,7 @@ TEST(WindowTitleTest, LocalDateOfTheFileFollowsTheTitle) {
     BuildWindowTitle(platform, path.c_str());
     EXPECT_STREQ("Tesmo Tutorial Setup   5/3/2014", WindowTitle) << hour;
   }
-  strcpy(WindowTitle, kProductTitle);
+  ResetInstallerState();
 }
 
 // Every code shows one box owned by the main window and captioned
@@ -87,11 +93,11 @@ TEST(MessageReporterTest, EveryCodeShowsItsText) {
   RecordingPlatform platform;
   for (const auto& c : cases) {
     platform.messages.clear();
-    ReportMessage(platform, c.code);
+    ReportMessage(platform, static_cast<MessageCode>(c.code));
     ASSERT_EQ(1u, platform.messages.size()) << "code " << c.code;
     EXPECT_EQ(c.text, platform.messages[0].text) << "code " << c.code;
     EXPECT_EQ("Tesmo Setup", platform.messages[0].caption);
-    EXPECT_EQ(BoxOwner::MainWindow, platform.messages[0].owner);
+    EXPECT_EQ(BoxOwner::Program, platform.messages[0].owner);
   }
 }
 
