@@ -1,5 +1,5 @@
 // The archive stream's buffer and the bit input's hand-back of bytes it
-// fetched but did not use.
+// fetched but did not use; and the one instance of the shared state.
 #include <cstring>
 
 #include "archive/ExpandState.h"

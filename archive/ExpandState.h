@@ -1,6 +1,8 @@
 // The state that the archive walk and the inflate decoder share while one
 // entry is expanded: the 32768-byte output window, the bit input from the
-// archive stream, the running CRC-32 and the count of bytes written.
+// archive stream, the running CRC-32 and the count of bytes written. The
+// archive input lives in ArchiveInput.cpp, the CRC register and the flushes
+// in OutputFlush.cpp.
 #pragma once
 
 #include <cstdint>

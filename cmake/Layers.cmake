@@ -1,9 +1,10 @@
 # The folders of the product are layers. Each may include headers of its own
-# folder and of the folders below it, never of one above: the order below is
-# what stands on what, and the configure stops at an include that runs
-# upward. Sources name their headers from the top of the tree
-# ("archive/ExpandState.h"); tesmo_platform, which every library links, gives
-# that top to them all.
+# folder and of the folders below it, never of one above or beside it (the
+# folders quoted together stand side by side): the order below is what
+# stands on what, and the configure stops at an include that breaks it.
+# Sources name their headers from the top of the tree
+# ("archive/ExpandState.h"); tesmo_platform, which every library links,
+# gives that top to them all.
 set(TESMO_LAYERS platform state "archive shell ui" app tools)
 
 set(level 0)
@@ -22,9 +23,10 @@ foreach(layer ${TESMO_LAYERS})
       file(STRINGS ${source} includes REGEX "^#include \"[a-z]+/")
       foreach(line ${includes})
         string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" used "${line}")
-        if(DEFINED level_${used} AND level_${used} GREATER level_${folder})
+        if(DEFINED level_${used} AND NOT used STREQUAL folder AND
+           NOT level_${used} LESS level_${folder})
           file(RELATIVE_PATH name ${CMAKE_SOURCE_DIR} ${source})
-          message(FATAL_ERROR "${name}: ${line}: ${used}/ stands above ${folder}/")
+          message(FATAL_ERROR "${name}: ${line}: ${used}/ is not below ${folder}/")
         endif()
       endforeach()
     endforeach()
