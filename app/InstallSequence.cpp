@@ -4,16 +4,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/InstallerState.h"
-#include "app/MessageReporter.h"
 #include "archive/Expander.h"
 #include "platform/AsciiCase.h"
+#include "platform/ComposePath.h"
 #include "shell/HelpFiles.h"
 #include "shell/Shortcut.h"
+#include "state/InstallerState.h"
+#include "state/MessageReporter.h"
 
 namespace {
-
-const int kFatalCode = 2;
 
 // "<Drive>\": at most two characters of Drive and the separator.
 char RootPath[8];
@@ -24,15 +23,16 @@ char FolderNameBuffer[sizeof Paths.ArchiveName];
 // skipped), or null when no name is left. Cut afresh from the literal by
 // every step that needs it.
 const char* FolderNameOf(const char* archiveName) {
-  snprintf(FolderNameBuffer, sizeof FolderNameBuffer, "%s", archiveName);
+  if (!ComposePath(FolderNameBuffer, sizeof FolderNameBuffer, "%s", archiveName))
+    return nullptr;
   return strtok(FolderNameBuffer, ".");
 }
 
 // The text composed in MessageText in a box of the main window with the
 // platform's own caption, then the fatal box, then the end.
 void StopFatally(Platform& platform) {
-  platform.ShowMessage(BoxOwner::MainWindow, MessageText, nullptr);
-  ReportMessage(platform, kFatalCode);
+  platform.ShowMessage(BoxOwner::Program, MessageText, nullptr);
+  ReportMessage(platform, kFatalError);
   platform.PostToMainWindow(kEndMessage);
 }
 
@@ -48,9 +48,10 @@ bool CopyPayload(Platform& platform, const uint8_t* bytes, size_t size) {
     StopFatally(platform);
     return false;
   }
-  snprintf(MessageText, sizeof MessageText, "%s\\%s", Paths.ZipsFolder,
-           kAddonArchive);
-  File* copy = platform.OpenWrite(MessageText);
+  File* copy = ComposePath(MessageText, sizeof MessageText, "%s\\%s",
+                           Paths.ZipsFolder, kAddonArchive)
+                   ? platform.OpenWrite(MessageText)
+                   : nullptr;
   if (!copy) {
     snprintf(MessageText, sizeof MessageText,
              "Unable to create main Zip file ... Can't continue");
@@ -70,13 +71,17 @@ void ExpandAndReport(Platform& platform, ProgressSink& progress,
                      const char* target) {
   const ResultLevel level = ExpandIntoFolder(
       platform, progress, Paths.SourceFolder, Paths.ArchiveName, target);
-  if (level != 0) ReportMessage(platform, level);
-  if (level > 1) AbortRequested = 1;
+  if (level == kLevelSuccess) return;
+  ReportMessage(platform, level == kLevelFatal ? kFatalError : kNonFatalError);
+  if (level == kLevelFatal) AbortRequested = 1;
 }
 
-void SetSource(const char* folder, const char* archiveName) {
-  snprintf(Paths.SourceFolder, sizeof Paths.SourceFolder, "%s", folder);
-  snprintf(Paths.ArchiveName, sizeof Paths.ArchiveName, "%s", archiveName);
+// SourceFolder and ArchiveName; false when either would not fit.
+bool SetSource(const char* folder, const char* archiveName) {
+  return ComposePath(Paths.SourceFolder, sizeof Paths.SourceFolder, "%s",
+                     folder) &&
+         ComposePath(Paths.ArchiveName, sizeof Paths.ArchiveName, "%s",
+                     archiveName);
 }
 
 }  // namespace
@@ -86,8 +91,8 @@ void RunInstall(Platform& platform, InstallWindows& windows) {
     platform.PostToMainWindow(kEndMessage);
     return;
   }
-  snprintf(RootPath, sizeof RootPath, "%s\\", Paths.Drive);
-  if (!platform.DriveExists(RootPath)) {
+  if (!ComposePath(RootPath, sizeof RootPath, "%s\\", Paths.Drive) ||
+      !platform.DriveExists(RootPath)) {
     snprintf(MessageText, sizeof MessageText,
              "Drive %s does not seem to exist", Paths.Drive);
     StopFatally(platform);
@@ -109,19 +114,20 @@ void RunInstall(Platform& platform, InstallWindows& windows) {
   if (letter >= 'A' && letter <= 'Z') platform.ChangeDrive(letter - 'A' + 1);
   platform.ChangeFolder(RootPath);
 
-  if (const char* addon = FolderNameOf(kAddonArchive)) {
-    ComposeAddonFolder(addon);
-    SetSource(Paths.ZipsFolder, kAddonArchive);
+  // A folder or source path that would not fit whole is refused: its step
+  // is left out, as for an archive name without a folder name.
+  const char* addon = FolderNameOf(kAddonArchive);
+  const bool addonFolder = addon && ComposeAddonFolder(addon);
+  if (addonFolder && SetSource(Paths.ZipsFolder, kAddonArchive)) {
     ExpandAndReport(platform, progress, Paths.AddonFolder);
     PlaceHelpFiles(platform, Paths.AddonFolder);
   }
   // The nested help archive came out of the add-on archive; this runs
   // whatever became of that.
-  if (const char* help = FolderNameOf(kHelpArchive)) {
-    SetSource(Paths.AddonFolder, kHelpArchive);
-    ComposeHelpArchiveFolder(help);
+  const char* help = FolderNameOf(kHelpArchive);
+  if (addonFolder && help && SetSource(Paths.AddonFolder, kHelpArchive) &&
+      ComposeHelpArchiveFolder(help))
     ExpandAndReport(platform, progress, Paths.HelpArchiveFolder);
-  }
 
   if (!AbortRequested && !MakeHelpStartMenuItem(platform, progress))
     ShortcutFailed = 1;
@@ -132,11 +138,11 @@ void RunInstall(Platform& platform, InstallWindows& windows) {
 
   if (ShortcutFailed)
     platform.ShowMessage(
-        BoxOwner::MainWindow,
+        BoxOwner::Program,
         "Start Menu or Desktop Items Aborted ... Main Installation should be OK",
         kSetupCaption);
   if (AbortRequested)
-    platform.ShowMessage(BoxOwner::MainWindow,
+    platform.ShowMessage(BoxOwner::Program,
                          "Aborted ... Installation may not be complete",
                          kSetupCaption);
   platform.PostToMainWindow(kEndMessage);

@@ -1,8 +1,8 @@
 // The whole installation, from the drive prompt to the closing boxes.
 #pragma once
 
-#include "app/InstallWindows.h"
 #include "platform/Platform.h"
+#include "state/InstallWindows.h"
 
 // WM_DESTROY: what the sequence posts to the main window when it ends,
 // which ends the program.

@@ -5,9 +5,9 @@
 
 #include "app/DllSearch.h"
 #include "app/MainWindow.h"
-#include "app/WindowTitle.h"
 #include "platform/AppHandles.h"
 #include "platform/DefaultPlatform.h"
+#include "state/WindowTitle.h"
 #include "ui/ProgressDialog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -16,9 +16,9 @@ void* (*AllocateTableBlock)(uint32_t bytes) = AllocateWithMalloc;
 // Symbols of the code being built, sorted by code length, then by symbol.
 static unsigned ValueList[kMaxSymbols];
 
-int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
-                     const uint16_t* bases, const uint16_t* extras,
-                     DecodeEntry** table, unsigned* lookupBits) {
+TableStatus BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
+                             const uint16_t* bases, const uint16_t* extras,
+                             DecodeEntry** table, unsigned* lookupBits) {
   // Length of the end-of-block code, so that it ends exactly at the last bit
   // of a table and its lookup never fetches a byte past the stream.
   const unsigned eob = n > 256 ? lengths[256] : kMaxCodeLength;
@@ -28,7 +28,7 @@ int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
   for (unsigned i = 0; i < n; i++) count[lengths[i]]++;
   if (count[0] == n) {
     *lookupBits = 0;
-    return 0;
+    return kTableComplete;
   }
 
   unsigned minLen = 1, maxLen = kMaxCodeLength;
@@ -43,11 +43,11 @@ int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
   int spare = 1 << minLen;
   for (unsigned len = minLen; len < maxLen; len++) {
     spare -= count[len];
-    if (spare < 0) return 2;
+    if (spare < 0) return kTableOversubscribed;
     spare *= 2;
   }
   spare -= count[maxLen];
-  if (spare < 0) return 2;
+  if (spare < 0) return kTableOversubscribed;
   count[maxLen] += spare;
 
   unsigned offset[kMaxCodeLength + 2];
@@ -100,7 +100,7 @@ int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
         if (!block) {
           FreeDecodeTable(*table);
           *table = nullptr;
-          return 3;
+          return kTableOutOfMemory;
         }
         block[0].op = 0;
         block[0].bits = 0;
@@ -158,7 +158,7 @@ int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
   }
 
   *lookupBits = levelBits[1];
-  return (spare != 0 && maxLen != 1) ? 1 : 0;
+  return (spare != 0 && maxLen != 1) ? kTableIncomplete : kTableComplete;
 }
 
 void FreeDecodeTable(DecodeEntry* table) {

@@ -27,12 +27,17 @@ const uint8_t kOpInvalid = 99;
 // 0-16). Symbols below simpleCount stand for themselves; symbol v above
 // stands for row v - simpleCount of bases and extras. lookupBits comes in as
 // the wanted first-level width and goes out as the width built.
-// Returns 0 complete (also all lengths zero: table null, width 0; or a single
-// code of length 1), 1 incomplete (built, with invalid fillers),
-// 2 over-subscribed (nothing built), 3 out of memory (nothing left allocated).
-int BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
-                     const uint16_t* bases, const uint16_t* extras,
-                     DecodeEntry** table, unsigned* lookupBits);
+enum TableStatus : int {
+  // Also all lengths zero (table null, width 0) and a single code of length 1.
+  kTableComplete = 0,
+  kTableIncomplete = 1,      // built, with invalid fillers
+  kTableOversubscribed = 2,  // nothing built
+  kTableOutOfMemory = 3,     // nothing left allocated
+};
+
+TableStatus BuildDecodeTable(const unsigned* lengths, unsigned n, unsigned simpleCount,
+                             const uint16_t* bases, const uint16_t* extras,
+                             DecodeEntry** table, unsigned* lookupBits);
 
 // Frees every block of a table built by BuildDecodeTable; null does nothing.
 void FreeDecodeTable(DecodeEntry* table);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/AsciiCase.h"
+
 // True for a digit as Windows counts it in device names: 1-9 and the
 // superscripts 1, 2 and 3 of the Western code page.
 static bool IsDeviceDigit(unsigned char c) {
@@ -19,7 +21,7 @@ static bool IsDeviceName(const char* name) {
   char upper[5] = {};
   if (stem - name > 4) return false;
   for (const char* c = name; c < stem; c++)
-    upper[c - name] = (*c >= 'a' && *c <= 'z') ? static_cast<char>(*c - 32) : *c;
+    upper[c - name] = AsciiFoldUpper(*c);
   for (const char* device : kDevices)
     if (strcmp(upper, device) == 0) return true;
   return stem - name == 4 && (strncmp(upper, "COM", 3) == 0 || strncmp(upper, "LPT", 3) == 0) &&

@@ -1,6 +1,8 @@
 // The state that the archive walk and the inflate decoder share while one
 // entry is expanded: the 32768-byte output window, the bit input from the
-// archive stream, the running CRC-32 and the count of bytes written.
+// archive stream, the running CRC-32 and the count of bytes written. The
+// archive input lives in ArchiveInput.cpp, the CRC register and the flushes
+// in OutputFlush.cpp.
 #pragma once
 
 #include <cstdint>
@@ -106,6 +108,10 @@ inline bool RanPastEnd() {
   return Expansion.bitCount < 8 * Expansion.bytesPastEnd;
 }
 
-// Gives the whole unused bytes in bitBuf back to the archive stream, so the
-// stream stands right after the byte that holds the last bit used.
-void GiveBackWholeBytes();
+// Leaves the bit input with the |count| bits in |bits| (the next in bit 0),
+// read from the archive buffer up to |next|, |pastEnd| of their bytes made
+// up past the end. The whole bytes among the last |spare| of those bits
+// (fetched, never used) go back to the archive stream, so that it stands
+// right after the byte that holds the last bit used.
+void HandBackBits(uint64_t bits, uint32_t count, uint32_t spare, const uint8_t* next,
+                  uint32_t pastEnd);

@@ -4,18 +4,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/InstallerState.h"  // FilePause
 #include "archive/EntryName.h"
 #include "archive/ExpandState.h"
 #include "archive/Inflate.h"
-#include "archive/NormalisePath.h"
+#include "archive/LittleEndian.h"
+#include "platform/ComposePath.h"
+#include "platform/NormalisePath.h"
+#include "state/InstallerState.h"  // FilePause
 
 namespace {
 
 const uint32_t kLocalHeaderSignature = 0x04034B50;
 const unsigned kHeaderSize = 30;
 const unsigned kNameSize = 40;      // at most 39 characters
-const unsigned kPathSize = 260;     // at most 259 characters
 const unsigned kShortTextSize = 80; // at most 79 characters
 const unsigned kMessageSize = 1024;
 
@@ -29,12 +30,6 @@ char OutputPath[kPathSize];
 char StatusText[kShortTextSize];
 char ArchivePath[kShortTextSize];
 char TargetPrefix[kShortTextSize];
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 // The walk's message boxes have no owner and the platform's default caption.
 void ShowMessage(Platform& platform, const char* format, ...) {
@@ -76,10 +71,10 @@ bool ReadEntryName(unsigned length) {
 // Sets OutputPath to the normalised target prefix and entry name; false when
 // the whole path does not fit, in which case OutputPath holds what fits.
 bool ComposeOutputPath(const char* targetPrefix) {
-  int n = snprintf(OutputPath, sizeof OutputPath, "%s%s", targetPrefix, EntryName);
-  bool fits = n >= 0 && static_cast<unsigned>(n) < kPathSize &&
-              NormalisedLength(OutputPath) < kPathSize;
-  snprintf(OutputPath, sizeof OutputPath, "%s", NormalisePath(OutputPath));
+  const bool fits = ComposePath(OutputPath, sizeof OutputPath, "%s%s", targetPrefix, EntryName) &&
+                    NormalisedLength(OutputPath) < kPathSize;
+  const char* normalised = NormalisePath(OutputPath);  // never longer than the buffer
+  memcpy(OutputPath, normalised, strlen(normalised) + 1);
   return fits;
 }
 
@@ -129,14 +124,12 @@ bool RestoreTimeStamp(Platform& platform) {
   return platform.SetFileTimes(OutputPath, utc);
 }
 
-int Max(int a, int b) { return a > b ? a : b; }
-
 // Expands the entry whose header has just been read; returns its level and
 // tells the observer, if any, what became of it.
-int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPrefix,
-                WalkEntry* report) {
+ResultLevel ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPrefix,
+                        WalkEntry* report) {
   ExpandState& s = Expansion;
-  int level = 0;
+  ResultLevel level = kLevelSuccess;
   const unsigned method = Le16(Header + 8);
   const uint32_t headerCrc = Le32(Header + 14);
   const uint32_t compressedSize = Le32(Header + 18);
@@ -151,7 +144,7 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   s.output = nameUsable ? platform.OpenWrite(OutputPath) : nullptr;
   if (!s.output) {
     ShowMessage(platform, "Unable to open %s file ... Can't continue", OutputPath);
-    level = 2;
+    level = kLevelFatal;
   }
   s.storedCount = 0;
   s.bytesWritten = 0;
@@ -164,21 +157,21 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   if (method == 0) {
     fellShort = CopyStored(platform, size);
   } else if (method == 8) {
-    int r = Inflate();
+    const InflateStatus r = Inflate();
     fellShort = s.shortWrites > 0;
     if (fellShort) ShowMessage(platform, kNoSpace);
     if (r == kInflateOutOfMemory) {
       ShowMessage(platform, "Out of memory .. Can't continue");
-      level = 2;
+      level = kLevelFatal;
     } else if (r != kInflateOk) {
       ShowMessage(platform, "%s ... Compressed data format wrong", EntryName);
-      level = Max(level, 1);
+      level = Worse(level, kLevelNotFatal);
     }
     ReleaseFixedTables();
   } else {
     SkipBytes(compressedSize);
   }
-  if (fellShort) level = 2;
+  if (fellShort) level = kLevelFatal;
   const bool written = s.output != nullptr;
   delete s.output;
   s.output = nullptr;
@@ -194,10 +187,10 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
 
   if (headerCrc != CrcUpdate(s.window, 0)) {
     ShowMessage(platform, "%s ... compressed data CRC error", EntryName);
-    level = Max(level, 1);
+    level = Worse(level, kLevelNotFatal);
   } else if (size != s.bytesWritten) {
     ShowMessage(platform, "%s ... compressed data length error", EntryName);
-    level = Max(level, 1);
+    level = Worse(level, kLevelNotFatal);
   } else if (written && !fellShort) {
     snprintf(WalkMessage, sizeof WalkMessage, "%s ... OK", OutputPath);
     progress.AddFileLine(WalkMessage);
@@ -206,7 +199,7 @@ int ExpandEntry(Platform& platform, ProgressSink& progress, const char* targetPr
   }
   if (written && !RestoreTimeStamp(platform)) {
     ShowMessage(platform, "Unable to reset %s file date and time", OutputPath);
-    level = Max(level, 1);
+    level = Worse(level, kLevelNotFatal);
   }
   return level;
 }
@@ -244,18 +237,18 @@ ResultLevel ExpandArchive(Platform& platform, ProgressSink& progress,
   File* file = platform.OpenRead(archivePath);
   if (!file) {
     ShowMessage(platform, "%s file is missing", archivePath);
-    return 2;
+    return kLevelFatal;
   }
   CountingFile archive(file);
   AttachArchive(&archive);
-  ResultLevel result = 0;
+  ResultLevel result = kLevelSuccess;
   WalkEntry entry = {};
   for (;;) {
     entry.headerOffset = archive.Offset();
     if (!ReadLocalHeader()) break;
     entry.header = Header;
     entry.level = ExpandEntry(platform, progress, targetPrefix, &entry);
-    result = Max(result, entry.level);
+    result = Worse(result, entry.level);
     if (observer) observer->EntryDone(entry);
   }
   if (observer) observer->WalkEnded(entry.headerOffset);
@@ -267,18 +260,18 @@ ResultLevel ExpandIntoFolder(Platform& platform, ProgressSink& progress,
                              const char* sourceFolder, const char* archiveName,
                              const char* targetFolder) {
   platform.MakeFolder(targetFolder);
-  if (platform.ChangeFolder(targetFolder) != 0) return 0;
+  if (platform.ChangeFolder(targetFolder) != 0) return kLevelSuccess;
 
   snprintf(StatusText, sizeof StatusText, "Expanding %s\\%s", sourceFolder, archiveName);
   progress.SetStatus(StatusText);
 
-  int a = snprintf(ArchivePath, sizeof ArchivePath, "%s\\%s", sourceFolder, archiveName);
-  int t = snprintf(TargetPrefix, sizeof TargetPrefix, "%s\\", targetFolder);
   // A path cut to fit would name another archive or another folder.
-  if (a < 0 || t < 0 || a >= static_cast<int>(sizeof ArchivePath) ||
-      t >= static_cast<int>(sizeof TargetPrefix)) {
+  const bool whole =
+      ComposePath(ArchivePath, sizeof ArchivePath, "%s\\%s", sourceFolder, archiveName) &&
+      ComposePath(TargetPrefix, sizeof TargetPrefix, "%s\\", targetFolder);
+  if (!whole) {
     ShowMessage(platform, "%s file is missing", ArchivePath);
-    return 2;
+    return kLevelFatal;
   }
   return ExpandArchive(platform, progress, ArchivePath, TargetPrefix);
 }

@@ -4,12 +4,17 @@
 
 #include <cstdint>
 
-#include "app/ProgressSink.h"
 #include "platform/Platform.h"
+#include "state/ProgressSink.h"
 
-// Severity of an expansion: 0 success, 1 not fatal (the installation may be
-// incomplete), 2 fatal. Combined by taking the larger.
-typedef int ResultLevel;
+// Severity of an expansion. Combined by taking the larger (Worse).
+enum ResultLevel : int {
+  kLevelSuccess = 0,
+  kLevelNotFatal = 1,  // the installation may be incomplete
+  kLevelFatal = 2,
+};
+
+inline ResultLevel Worse(ResultLevel a, ResultLevel b) { return a > b ? a : b; }
 
 // Creates targetFolder (last component only), enters it and expands
 // "<sourceFolder>\<archiveName>" into it. A target folder that cannot be

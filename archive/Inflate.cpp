@@ -126,15 +126,10 @@ BitReader TakeOverBits() {
   return {s.bitBuf, s.bitCount, s.bitCount, s.archive.next, s.archive.end, s.bytesPastEnd};
 }
 
-// Hands the input back to the byte-at-a-time bit input of the block headers.
-void HandBackBits(const BitReader& r) {
-  ExpandState& s = Expansion;
-  const uint32_t giveBack = (r.count - r.ahead) / 8;
-  const uint32_t made = r.pastEnd < giveBack ? r.pastEnd : giveBack;
-  s.bytesPastEnd = r.pastEnd - made;
-  s.archive.next = r.in - (giveBack - made);
-  s.bitCount = r.count - 8 * giveBack;
-  s.bitBuf = static_cast<uint32_t>(r.bits) & static_cast<uint32_t>((uint64_t{1} << s.bitCount) - 1);
+// Hands the input back to the byte-at-a-time bit input of the block headers,
+// with the bytes fetched beyond the design's reach.
+void HandBackReader(const BitReader& r) {
+  HandBackBits(r.bits, r.count, r.count - r.ahead, r.in, r.pastEnd);
 }
 
 inline BitWord LoadWord(const uint8_t* p) {
@@ -226,6 +221,19 @@ struct Code {
 
 enum SymbolResult { kNextSymbol, kEndOfBlock, kBadSymbol };
 
+// What a table builder's status means for the stream: an incomplete code is
+// bad data where a complete one is required, an over-subscribed one a bad
+// block.
+InflateStatus StatusOfTable(TableStatus table) {
+  switch (table) {
+    case kTableComplete: return kInflateOk;
+    case kTableIncomplete: return kInflateBadData;
+    case kTableOversubscribed: return kInflateBadBlock;
+    case kTableOutOfMemory: return kInflateOutOfMemory;
+  }
+  return kInflateBadData;
+}
+
 // Decodes symbols into the output until the end of the block or a bad code.
 // The fast kind runs while the archive buffer holds a symbol's widest reads;
 // the other decodes one symbol with bounds checks and the made-up bytes
@@ -308,15 +316,15 @@ SymbolResult DecodeSymbols(BitReader& reader, const Code& lit, const Code& dist)
 
 // The literal/length and distance codes of one block, until its end-of-block
 // code: the hot loop of the decoder.
-int DecodeCodes(const Code& lit, const Code& dist) {
+InflateStatus DecodeCodes(const Code& lit, const Code& dist) {
   BitReader r = TakeOverBits();
   SymbolResult result;
   do {
     if (r.inEnd - r.in > kFastInputMargin) result = DecodeSymbols<true>(r, lit, dist);
     else result = DecodeSymbols<false>(r, lit, dist);
   } while (result == kNextSymbol);
-  HandBackBits(r);
-  return result == kBadSymbol ? 1 : 0;
+  HandBackReader(r);
+  return result == kBadSymbol ? kInflateBadData : kInflateOk;
 }
 
 // The fixed-code tables, built by the first fixed block of an entry and
@@ -334,16 +342,16 @@ struct {
 FastEntry FastLiterals[1u << kFastLiteralBits];
 FastEntry FastDistances[1u << kFastDistanceBits];
 
-int StoredBlock() {
+InflateStatus StoredBlock() {
   ExpandState& s = Expansion;
   DumpBits(s.bitCount & 7);
   NeedBits(16);
   uint32_t len = s.bitBuf & 0xFFFF;
   DumpBits(16);
   NeedBits(16);
-  if ((s.bitBuf & 0xFFFF) != (~len & 0xFFFF)) return 1;
+  if ((s.bitBuf & 0xFFFF) != (~len & 0xFFFF)) return kInflateBadData;
   DumpBits(16);
-  if (RanPastEnd()) return 1;
+  if (RanPastEnd()) return kInflateBadData;
 
   // The bit buffer is empty now, so the bytes come straight from the
   // archive buffer.
@@ -352,14 +360,14 @@ int StoredBlock() {
     if (n > len) n = len;
     const uint32_t taken = TakeArchiveBytes(Out.next, n);
     Out.next += taken;
-    if (taken < n) return 1;  // stream cut off inside the block
+    if (taken < n) return kInflateBadData;  // stream cut off inside the block
     len -= n;
     if (Out.next == Out.base + kWindowSize) FlushFullWindow();
   }
-  return 0;
+  return kInflateOk;
 }
 
-int FixedBlock() {
+InflateStatus FixedBlock() {
   if (!FixedTables.literals) {
     unsigned i = 0;
     for (; i < 144; i++) FixedLengths[i] = 8;
@@ -368,11 +376,11 @@ int FixedBlock() {
     for (; i < 288; i++) FixedLengths[i] = 8;
     DecodeEntry* literals;
     unsigned literalBits = 7;
-    int r = BuildDecodeTable(FixedLengths, 288, 257, LengthBase, LengthExtra, &literals,
-                             &literalBits);
-    if (r != 0) {
+    TableStatus r = BuildDecodeTable(FixedLengths, 288, 257, LengthBase, LengthExtra,
+                                     &literals, &literalBits);
+    if (r != kTableComplete) {
       FreeDecodeTable(literals);
-      return r;
+      return StatusOfTable(r);
     }
     for (i = 0; i < 30; i++) FixedLengths[i] = 5;
     DecodeEntry* distances;
@@ -380,9 +388,9 @@ int FixedBlock() {
     // Incomplete by design: 30 of the 32 five-bit codes are used.
     r = BuildDecodeTable(FixedLengths, 30, 0, DistanceBase, DistanceExtra, &distances,
                          &distanceBits);
-    if (r > 1) {
+    if (r != kTableComplete && r != kTableIncomplete) {
       FreeDecodeTable(literals);
-      return r;
+      return StatusOfTable(r);
     }
     FixedTables.literals = literals;
     FixedTables.literalBits = literalBits;
@@ -396,7 +404,7 @@ int FixedBlock() {
   return DecodeCodes(lit, dist);
 }
 
-int DynamicBlock() {
+InflateStatus DynamicBlock() {
   ExpandState& s = Expansion;
   NeedBits(5);
   unsigned nl = 257 + (s.bitBuf & 0x1F);
@@ -415,14 +423,14 @@ int DynamicBlock() {
     DumpBits(3);
   }
   for (; j < 19; j++) LengthList[CodeLengthOrder[j]] = 0;
-  if (RanPastEnd()) return 1;
+  if (RanPastEnd()) return kInflateBadData;
 
   DecodeEntry* table;
   unsigned w = 7;
-  int r = BuildDecodeTable(LengthList, 19, 19, nullptr, nullptr, &table, &w);
-  if (r == 1) FreeDecodeTable(table);
-  if (r != 0) return r;
-  if (!table) return 1;  // no code-length code at all
+  TableStatus r = BuildDecodeTable(LengthList, 19, 19, nullptr, nullptr, &table, &w);
+  if (r == kTableIncomplete) FreeDecodeTable(table);
+  if (r != kTableComplete) return StatusOfTable(r);
+  if (!table) return kInflateBadData;  // no code-length code at all
 
   const unsigned total = nl + nd;
   unsigned i = 0, prev = 0;
@@ -432,7 +440,7 @@ int DynamicBlock() {
     DumpBits(e.bits);
     if (e.op == kOpInvalid || RanPastEnd()) {
       FreeDecodeTable(table);
-      return 1;
+      return kInflateBadData;
     }
     unsigned sym = e.value;
     if (sym < 16) {
@@ -458,41 +466,42 @@ int DynamicBlock() {
     }
     if (i + count > total) {
       FreeDecodeTable(table);
-      return 1;
+      return kInflateBadData;
     }
     while (count--) LengthList[i++] = value;
   }
   FreeDecodeTable(table);
-  if (RanPastEnd()) return 1;
+  if (RanPastEnd()) return kInflateBadData;
 
   DecodeEntry* literals;
   unsigned literalBits = LiteralLookupBits;
   r = BuildDecodeTable(LengthList, nl, 257, LengthBase, LengthExtra, &literals, &literalBits);
-  if (r == 1) FreeDecodeTable(literals);
-  if (r != 0) return r;
+  if (r == kTableIncomplete) FreeDecodeTable(literals);
+  if (r != kTableComplete) return StatusOfTable(r);
 
   DecodeEntry* distances;
   unsigned distanceBits = DistanceLookupBits;
   // An incomplete distance code is accepted (a single code of length 1).
   r = BuildDecodeTable(LengthList + nl, nd, 0, DistanceBase, DistanceExtra, &distances,
                        &distanceBits);
-  if (r > 1) {
+  if (r != kTableComplete && r != kTableIncomplete) {
     FreeDecodeTable(literals);
-    return r;
+    return StatusOfTable(r);
   }
   if (!literals) {  // no literal/length code: not even an end of block
     FreeDecodeTable(distances);
-    return 1;
+    return kInflateBadData;
   }
   BuildFastTable(literals, literalBits, kFastLiteralBits, FastLiterals);
   BuildFastTable(distances, distanceBits, kFastDistanceBits, FastDistances);
-  r = DecodeCodes({literals, literalBits, FastLiterals}, {distances, distanceBits, FastDistances});
+  const InflateStatus status =
+      DecodeCodes({literals, literalBits, FastLiterals}, {distances, distanceBits, FastDistances});
   FreeDecodeTable(literals);
   FreeDecodeTable(distances);
-  return r;
+  return status;
 }
 
-int DecodeBlock(int* last) {
+InflateStatus DecodeBlock(int* last) {
   ExpandState& s = Expansion;
   NeedBits(1);
   *last = s.bitBuf & 1;
@@ -500,31 +509,32 @@ int DecodeBlock(int* last) {
   NeedBits(2);
   unsigned type = s.bitBuf & 3;
   DumpBits(2);
-  if (RanPastEnd()) return 1;
+  if (RanPastEnd()) return kInflateBadData;
   switch (type) {
     case 0: return StoredBlock();
     case 1: return FixedBlock();
     case 2: return DynamicBlock();
-    default: return 2;
+    default: return kInflateBadBlock;
   }
 }
 
 }  // namespace
 
-int Inflate() {
+InflateStatus Inflate() {
   ExpandState& s = Expansion;
   s.windowPos = 0;
   s.bitBuf = 0;
   s.bitCount = 0;
   s.bytesPastEnd = 0;
   StartOutput();
-  int r, last;
+  InflateStatus r;
+  int last;
   do r = DecodeBlock(&last);
-  while (r == 0 && !last);
-  if (r == 0 && RanPastEnd()) r = 1;
-  if (r == 0) {
+  while (r == kInflateOk && !last);
+  if (r == kInflateOk && RanPastEnd()) r = kInflateBadData;
+  if (r == kInflateOk) {
     FlushWindow(Out.base, static_cast<uint32_t>(Out.next - Out.base));
-    GiveBackWholeBytes();
+    HandBackBits(s.bitBuf, s.bitCount, s.bitCount, s.archive.next, s.bytesPastEnd);
   }
   StoreWindow();
   return r;

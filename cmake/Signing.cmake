@@ -73,17 +73,10 @@ if(NOT TESMO_OSSLSIGNCODE)
 endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-# The shipped 32-bit program is checked first (format, imports, size: what
-# tools/check_program tells), so that what gets signed has passed them. A
-# failing step makes the build delete the exe, so that no unsigned or
-# unchecked installer is left to look finished.
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  add_dependencies(Tesmo_setup Tesmo_setup_nopayload)
-  add_custom_command(TARGET Tesmo_setup POST_BUILD
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/check_program ${CMAKE_BINARY_DIR}
-    COMMENT "Checking Tesmo_setup.exe before signing it"
-    VERBATIM)
-endif()
+# Signed after the check of app/CMakeLists.txt (format, imports, size), so
+# that what gets signed has passed it. A failing step makes the build delete
+# the exe, so that no unsigned or unchecked installer is left to look
+# finished.
 add_custom_command(TARGET Tesmo_setup POST_BUILD
   COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/sign/sign_program.py
           $<TARGET_FILE:Tesmo_setup> ${sign_with}

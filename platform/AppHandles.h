@@ -7,5 +7,5 @@
 // The module whose resources hold the dialogs, the picture and the icon.
 extern HINSTANCE AppInstance;
 // The hidden main window: owner of the drive prompt, the progress window
-// and every message box asked for with BoxOwner::MainWindow. The one copy.
+// and every message box asked for with BoxOwner::Program. The one copy.
 extern HWND MainWindow;

@@ -10,6 +10,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// The longest path plus its terminator (MAX_PATH): every path buffer of the
+// installer has this size or less.
+const unsigned kPathSize = 260;
+
 // A file time as Windows keeps it: 100-nanosecond intervals since
 // 1 January 1601. Whether it is local time or UTC depends on where it came
 // from, as with FILETIME.
@@ -33,9 +37,10 @@ class File {
   virtual size_t Write(const void* data, size_t n, bool* brokenPipe) = 0;
 };
 
-// Who owns a message box: nobody (the expander's boxes) or the hidden main
-// window (the install sequence, the reporter, shortcut creation).
-enum class BoxOwner { None, MainWindow };
+// Who owns a message box: nobody (the expander's boxes) or the program's
+// hidden main window, MainWindow (the install sequence, the reporter,
+// shortcut creation).
+enum class BoxOwner { None, Program };
 
 // --- Registry, read only. A key is an opaque number: kNoKey for none,
 // kCurrentUserKey for HKEY_CURRENT_USER, which is never closed; the others

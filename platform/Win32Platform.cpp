@@ -144,7 +144,7 @@ void Win32Platform::ShowMessage(BoxOwner owner, const char* text,
                                 const char* caption) {
   // The one main-window handle, the same that owns the dialogs; null (no
   // owner) until start-up has created the window.
-  HWND window = owner == BoxOwner::MainWindow ? MainWindow : NULL;
+  HWND window = owner == BoxOwner::Program ? MainWindow : NULL;
   MessageBoxA(window, text, caption, MB_OK);
 }
 

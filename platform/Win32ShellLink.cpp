@@ -9,8 +9,8 @@
 
 namespace {
 
-// The wide buffer of the link path: MAX_PATH characters.
-const int kWidePathSize = 260;
+// The wide buffer of the link path.
+const unsigned kWidePathSize = kPathSize;
 
 class Win32ShellLink : public ShellLinkObject {
  public:

@@ -1,9 +1,9 @@
 #include "shell/HelpFiles.h"
 
-#include "app/InstallerState.h"
-#include "archive/NormalisePath.h"
 #include "platform/AsciiCase.h"
-#include "shell/ComposePath.h"
+#include "platform/ComposePath.h"
+#include "platform/NormalisePath.h"
+#include "state/InstallerState.h"
 
 namespace {
 
@@ -11,9 +11,9 @@ const char kHelpPattern[] = "*.chm";
 // The add-on's index help file, copied only over an older or equal copy.
 const char kIndexHelpFile[] = "Annexlist.chm";
 
-char SearchPattern[kShellPathSize];
-char SourcePath[kShellPathSize];
-char DestinationPath[kShellPathSize];
+char SearchPattern[kPathSize];
+char SourcePath[kPathSize];
+char DestinationPath[kPathSize];
 
 void PlaceHelpFile(Platform& platform, const char* addonFolder,
                    const char* found) {

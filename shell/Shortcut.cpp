@@ -2,18 +2,16 @@
 
 #include <cstdio>
 
-#include "app/InstallerState.h"
-#include "app/MessageReporter.h"
-#include "shell/ComposePath.h"
+#include "platform/ComposePath.h"
 #include "shell/ShellFolder.h"
+#include "state/InstallerState.h"
+#include "state/MessageReporter.h"
 
 namespace {
 
 const char kDescription[] = "QUARN Drawing";
 const char kProgramsSubfolder[] = "Programs\\Quarn 7";
 const int kShortcutPause = 500;
-const int kShortcutFailureCode = 3;
-const int kFolderMissingCode = 4;
 
 // What tells one recipe from another.
 struct Recipe {
@@ -40,14 +38,14 @@ const Recipe kAddonIcon = {"Desktop", DesktopFolder, "Creating %s Desktop Icon",
                            "", nullptr, "Quarn7\\Quarn7.exe", true};
 
 // The texts and paths of the recipe being made.
-char StatusText[kShellPathSize];
-char SubfolderPath[kShellPathSize];
-char LinkPath[kShellPathSize];
-char TargetPath[kShellPathSize];
-char WorkingFolder[kShellPathSize];
+char StatusText[kPathSize];
+char SubfolderPath[kPathSize];
+char LinkPath[kPathSize];
+char TargetPath[kPathSize];
+char WorkingFolder[kPathSize];
 
 void ShowShortcutBox(Platform& platform, const char* text) {
-  platform.ShowMessage(BoxOwner::MainWindow, text, kSetupCaption);
+  platform.ShowMessage(BoxOwner::Program, text, kSetupCaption);
 }
 
 // Every path of the recipe, whole; false when any would not fit.
@@ -71,7 +69,7 @@ int MakeShortcut(Platform& platform, ProgressSink& progress, const Recipe& r,
                  const char* addonName) {
   const char* found = LookupShellFolder(platform, r.shellFolder);
   if (!found) {
-    ReportMessage(platform, kFolderMissingCode);
+    ReportMessage(platform, kStartMenuMissing);
     return 0;
   }
   snprintf(r.folder, kShellFolderSize, "%s", found);
@@ -87,7 +85,7 @@ int MakeShortcut(Platform& platform, ProgressSink& progress, const Recipe& r,
                        WorkingFolder) >= 0)
       return 1;
   }
-  ReportMessage(platform, kShortcutFailureCode);
+  ReportMessage(platform, kShortcutError);
   return 0;
 }
 

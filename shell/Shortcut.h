@@ -2,8 +2,8 @@
 // Boxes are owned by the main window and captioned "Tesmo Setup".
 #pragma once
 
-#include "app/ProgressSink.h"
 #include "platform/Platform.h"
+#include "state/ProgressSink.h"
 
 // Writes one link file through the shell's link object: target, description
 // and working directory set, saved at linkPath. Each failing step shows its

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "archive/EntryName.h"
+#include "archive/LittleEndian.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ struct Bytes {
   const std::string& s;
   bool Has(uint64_t at, uint64_t n) const { return at <= s.size() && n <= s.size() - at; }
   uint32_t U16(uint64_t at) const {
-    if (!Has(at, 2)) return 0;
-    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8;
+    return Has(at, 2) ? Le16(reinterpret_cast<const uint8_t*>(s.data()) + at) : 0;
   }
   uint32_t U32(uint64_t at) const { return U16(at) | U16(at + 2) << 16; }
   std::string Text(uint64_t at, uint64_t n) const { return Has(at, n) ? s.substr(at, n) : ""; }

@@ -1,6 +1,6 @@
-#include "app/InstallerState.h"
-#include "app/WindowTitle.h"
 #include "platform/AppHandles.h"
+#include "state/InstallerState.h"
+#include "state/WindowTitle.h"
 #include "ui/DrivePrompt.h"
 #include "ui/Instructions.h"
 

@@ -2,7 +2,7 @@
 // the progress window with its sink.
 #pragma once
 
-#include "app/InstallWindows.h"
+#include "state/InstallWindows.h"
 #include "ui/DrivePrompt.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ProgressWindowSink.h"

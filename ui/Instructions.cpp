@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/InstallerState.h"
+#include "state/InstallerState.h"
 
 namespace {
 

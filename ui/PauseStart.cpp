@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/InstallerState.h"
+#include "state/InstallerState.h"
 
 int StartPause(Platform& platform, int ms) {
   if (ms >= 0) return ms;

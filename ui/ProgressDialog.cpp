@@ -1,7 +1,7 @@
 #include "ui/ProgressDialog.h"
 
-#include "app/WindowTitle.h"
 #include "platform/AppHandles.h"
+#include "state/WindowTitle.h"
 
 HWND ProgressWindow = nullptr;
 HWND FileList = nullptr;

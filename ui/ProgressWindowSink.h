@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
-#include "app/ProgressSink.h"
+#include "state/ProgressSink.h"
 
 class ProgressWindowSink : public ProgressSink {
  public:

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/InstallSequence.h"
-#include "app/InstallerState.h"
+#include "state/InstallerState.h"
 #include "tests/archive/StreamKit.h"
 #include "tests/support/TestPlatform.h"
 
@@ -60,7 +60,7 @@ class Fakes : public RecordingPlatform, public InstallWindows, public ProgressSi
 // the installation goes to the current drive. Without a drive prefix the
 // expanded files' names stay all lower case.
 TEST(InstallSequenceTest, EmptyEntryInstallsOnTheCurrentDrive) {
-  const InstallPaths saved = Paths;
+  ResetInstallerState();
   TestPlatform test;
   const std::string root = test.NativePath("");
   for (const char* folder : {"Quarn7", "Quarn7/Help", "Elsewhere"})
@@ -83,8 +83,7 @@ TEST(InstallSequenceTest, EmptyEntryInstallsOnTheCurrentDrive) {
   EXPECT_EQ(payload, test.Content("Quarn7/Zips/Tesmo.zip"));
   EXPECT_EQ("help", test.Content("Quarn7/Help/Guide.chm"));
   EXPECT_EQ("<html>", test.Content("Quarn7/Help/Tesmohelp/index.htm"));
-  Paths = saved;
-  AbortRequested = ShortcutFailed = FilePause = 0;
+  ResetInstallerState();
 }
 
 }  // namespace

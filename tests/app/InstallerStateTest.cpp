@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/InstallerState.h"
-#include "app/WindowTitle.h"
 #include "platform/FileTimeMath.h"
+#include "state/InstallerState.h"
+#include "state/WindowTitle.h"
 #include "tests/support/TestPlatform.h"
 
 namespace {
@@ -17,8 +17,8 @@ namespace {
 // one gives folders of the current drive. Until an entry is taken the drive
 // is C:.
 TEST(InstallPathsTest, DriveAndFoldersComeFromTheEntry) {
-  const InstallPaths start = Paths;
-  EXPECT_STREQ("C:", start.Drive);
+  ResetInstallerState();
+  EXPECT_STREQ("C:", Paths.Drive);
   const char* const cases[][5] = {
       {"D:\\Quarn7", "D:", "D:\\Quarn7\\Zips", "D:\\Quarn7\\Tesmo",
        "D:\\Quarn7\\Help\\Tesmohelp"},
@@ -28,14 +28,20 @@ TEST(InstallPathsTest, DriveAndFoldersComeFromTheEntry) {
   };
   for (const auto& c : cases) {
     AcceptDriveEntry(c[0]);
-    ComposeAddonFolder("Tesmo");
-    ComposeHelpArchiveFolder("Tesmohelp");
+    EXPECT_TRUE(ComposeAddonFolder("Tesmo"));
+    EXPECT_TRUE(ComposeHelpArchiveFolder("Tesmohelp"));
     EXPECT_STREQ(c[1], Paths.Drive) << "entry \"" << c[0] << "\"";
     EXPECT_STREQ(c[2], Paths.ZipsFolder);
     EXPECT_STREQ(c[3], Paths.AddonFolder);
     EXPECT_STREQ(c[4], Paths.HelpArchiveFolder);
   }
-  Paths = start;
+  // A folder that would be cut is refused.
+  const std::string longest(kInstallPathSize - 1 - strlen("D:\\Quarn7\\"), 'n');
+  AcceptDriveEntry("D");
+  EXPECT_TRUE(ComposeAddonFolder(longest.c_str()));
+  EXPECT_FALSE(ComposeAddonFolder((longest + "n").c_str()));
+  EXPECT_FALSE(ComposeHelpArchiveFolder(longest.c_str()));
+  ResetInstallerState();
 }
 
 // Month first without leading zeros, from the file's last write in local
@@ -59,7 +65,7 @@ TEST(WindowTitleTest, LocalDateOfTheFileFollowsTheTitle) {
     BuildWindowTitle(platform, path.c_str());
     EXPECT_STREQ("Tesmo Tutorial Setup   5/3/2014", WindowTitle) << hour;
   }
-  strcpy(WindowTitle, kProductTitle);
+  ResetInstallerState();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "archive/Crc32.h"
 #include "tests/archive/StreamKit.h"
 
 namespace {
@@ -60,6 +61,23 @@ TEST(DifferentialTest, EveryLevelStrategyFlushAndRefill) {
     for (size_t chunk : {1, 4093})
       if (chunk > 1 || data.size() < 100000)
         ExpectDecodes(Compress(data, 6, Z_DEFAULT_STRATEGY), data, what + "refill " + std::to_string(chunk), chunk);
+  }
+}
+
+// The host tool's fast CRC (linked here) and the installer's table give
+// zlib's value from every start alignment, across the 64-byte bulk and the
+// 16-byte steps of the fast path, and carried over a split.
+TEST(DifferentialTest, FastAndTableCrcAgreeWithZlib) {
+  const std::string data = Sample('r', 4096 + 64, 7);
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data.data());
+  for (size_t start : {0, 1, 3, 7}) {
+    for (size_t n : {0, 1, 15, 63, 64, 65, 200, 4096}) {
+      const uint32_t want = static_cast<uint32_t>(crc32(0, bytes + start, static_cast<uInt>(n)));
+      EXPECT_EQ(want, ~Crc32Update(~0u, bytes + start, n)) << start << " " << n;
+      EXPECT_EQ(want, ~Crc32ByTable(~0u, bytes + start, n)) << start << " " << n;
+      EXPECT_EQ(want, ~Crc32ByTable(Crc32Update(~0u, bytes + start, n / 2), bytes + start + n / 2,
+                                    n - n / 2));
+    }
   }
 }
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/InstallerState.h"
 #include "archive/DecodeTable.h"
 #include "archive/Expander.h"
-#include "archive/NormalisePath.h"
+#include "platform/NormalisePath.h"
+#include "state/InstallerState.h"
 #include "tests/archive/StreamKit.h"
 #include "tests/support/TestPlatform.h"
 
@@ -36,9 +36,10 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
   ExpanderTest() : disk(t.platform()) {
     disk.MakeFolder(t.Path("out").c_str());
     disk.events = &events;
+    ResetInstallerState();
     FilePause = -100;
   }
-  ~ExpanderTest() override { FilePause = 0; }
+  ~ExpanderTest() override { ResetInstallerState(); }
 
   void SetStatus(const char* text) override { status = text; }
   int AddFileLine(const char* text) override {

@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MessageReporter.h"
+#include "shell/ShellFolder.h"
 #include "shell/Shortcut.h"
+#include "state/MessageReporter.h"
 #include "tests/shell/ShellTestKit.h"
 
 namespace {
@@ -30,7 +31,7 @@ const struct Recipe {
 // the folder in the registry: code 4 alone, before any status, pause,
 // folder or COM call.
 TEST(ShortcutTest, EachRecipeLinksAfterStatusAndPauseOrShowsWhatFailed) {
-  const std::string failed = "Failed to create shortcut", code3 = ReportText(3);
+  const std::string failed = "Failed to create shortcut", code3 = ReportText(kShortcutError);
   const char* all = "CoInitialize, CoCreateInstance, QueryInterface, Save, Release IPersistFile, "
                     "Release IShellLinkA, CoUninitialize, ";
   const struct {
@@ -46,7 +47,7 @@ TEST(ShortcutTest, EachRecipeLinksAfterStatusAndPauseOrShowsWhatFailed) {
       {LinkStep::QueryInterface, true, {"Failed at query interface", failed, code3},
        "CoInitialize, CoCreateInstance, QueryInterface, Release IShellLinkA, CoUninitialize, "},
       {LinkStep::Save, true, {"Failed at save shortcut", failed, code3}, all},
-      {LinkStep::None, false, {ReportText(4)}, ""},
+      {LinkStep::None, false, {ReportText(kStartMenuMissing)}, ""},
   };
   for (const Recipe& r : kRecipes) {
     for (const auto& c : runs) {

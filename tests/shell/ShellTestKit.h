@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/InstallerState.h"
-#include "app/ProgressSink.h"
+#include "state/InstallerState.h"
+#include "state/ProgressSink.h"
 #include "tests/support/TestPlatform.h"
 
 const char kShellFoldersKey[] =
@@ -25,7 +25,8 @@ const char kShellFoldersKey[] =
 // the mark is not the test's (ok() false).
 class TestDrive {
  public:
-  explicit TestDrive(TestPlatform& test) : test_(test), saved_(Paths) {
+  explicit TestDrive(TestPlatform& test) : test_(test) {
+    ResetInstallerState();
     snprintf(Paths.Drive, sizeof Paths.Drive, "%.2s", test.Root().c_str());
 #ifdef _WIN32
     std::error_code e;
@@ -39,7 +40,7 @@ class TestDrive {
     std::error_code ignored;
     if (ok_) std::filesystem::remove_all(Native("Quarn7"), ignored);
 #endif
-    Paths = saved_;
+    ResetInstallerState();
   }
   bool ok() const { return ok_; }
   // A path below the drive's root, for the logic and for the C++ library.
@@ -55,7 +56,6 @@ class TestDrive {
  private:
   static constexpr const char* kMark = "Quarn7\\made-by-shell-tests";
   TestPlatform& test_;
-  InstallPaths saved_;
   bool ok_ = true;
 };
 
@@ -64,7 +64,7 @@ class TestDrive {
 inline std::vector<std::string> ShortcutBoxes(const RecordingPlatform& platform) {
   std::vector<std::string> texts;
   for (const auto& m : platform.messages) {
-    EXPECT_TRUE(m.owner == BoxOwner::MainWindow && m.caption == "Tesmo Setup") << m.text;
+    EXPECT_TRUE(m.owner == BoxOwner::Program && m.caption == "Tesmo Setup") << m.text;
     texts.push_back(m.text);
   }
   return texts;

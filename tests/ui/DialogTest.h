@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/InstallerState.h"
-#include "app/WindowTitle.h"
 #include "platform/AppHandles.h"
+#include "state/InstallerState.h"
+#include "state/WindowTitle.h"
 
 const char kDatedTitle[] = "Tesmo Tutorial Setup   5/3/2014";
 
@@ -23,6 +23,7 @@ const char kDatedTitle[] = "Tesmo Tutorial Setup   5/3/2014";
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
+    ResetInstallerState();
     if (!MainWindow) {
       InitCommonControls();
       AppInstance = GetModuleHandleA(nullptr);
@@ -31,13 +32,7 @@ class DialogTest : public testing::Test {
     }
     strcpy(WindowTitle, kDatedTitle);
   }
-  void TearDown() override {
-    Paths = start_;
-    strcpy(WindowTitle, kProductTitle);
-    AbortRequested = 0;
-  }
-
-  const InstallPaths start_ = Paths;
+  void TearDown() override { ResetInstallerState(); }
 };
 
 inline std::string WindowText(HWND window) {

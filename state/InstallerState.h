@@ -1,5 +1,7 @@
 // Process-wide installer state shared by the subsystems. The installation
 // runs once per process on its only thread, so these are plain variables.
+// With WindowTitle (WindowTitle.h) they are all the values an installation
+// changes; ResetInstallerState puts them back as a process starts.
 #pragma once
 
 // Set when Escape is down at a negative pause or an expansion is fatal.
@@ -46,7 +48,12 @@ extern char MessageText[kMessageTextSize];
 // is always ":". An empty entry leaves Drive empty. Then builds ZipsFolder.
 void AcceptDriveEntry(const char* entry);
 
-// AddonFolder = "<Drive>\Quarn7\<folderName>".
-void ComposeAddonFolder(const char* folderName);
-// HelpArchiveFolder = "<Drive>\Quarn7\Help\<folderName>".
-void ComposeHelpArchiveFolder(const char* folderName);
+// AddonFolder = "<Drive>\Quarn7\<folderName>". false when it would not fit:
+// the folder is refused, not cut.
+bool ComposeAddonFolder(const char* folderName);
+// HelpArchiveFolder = "<Drive>\Quarn7\Help\<folderName>", or false.
+bool ComposeHelpArchiveFolder(const char* folderName);
+
+// The flags, FilePause, Paths, MessageText and WindowTitle as at the start
+// of the process, for whoever runs the installation more than once: tests.
+void ResetInstallerState();

@@ -1,4 +1,4 @@
-#include "app/WindowTitle.h"
+#include "state/WindowTitle.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "shell/ComposePath.h"
+#include "platform/ComposePath.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -8,7 +8,5 @@ bool ComposePath(char* buffer, size_t size, const char* format, ...) {
   va_start(args, format);
   int length = vsnprintf(buffer, size, format, args);
   va_end(args);
-  if (length >= 0 && static_cast<size_t>(length) < size) return true;
-  if (size > 0) buffer[0] = '\0';
-  return false;
+  return length >= 0 && static_cast<size_t>(length) < size;
 }

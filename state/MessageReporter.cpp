@@ -1,18 +1,18 @@
-#include "app/MessageReporter.h"
+#include "state/MessageReporter.h"
 
-const char* ReportText(int code) {
+const char* ReportText(MessageCode code) {
   switch (code) {
-    case 1:
+    case kNonFatalError:
       return "Non-fatal error occurred ... Installation may not be complete";
-    case 2:
+    case kFatalError:
       return "Fatal error occurred ... Check the cause and run again.";
-    case 3:
+    case kShortcutError:
       return "Start Menu or Desktop Icon error occurred ... The drawing files "
              "should have been installed correctly, but Start Menu or Desktop "
              "Icons may not have been. These items are a convenience and are "
              "not really necessary to run QUARN. You should be able to "
              "manually create them.";
-    case 4:
+    case kStartMenuMissing:
       return "Start menu folder not found in registry ... Start menu items "
              "will not be created";
     default:
@@ -20,6 +20,6 @@ const char* ReportText(int code) {
   }
 }
 
-void ReportMessage(Platform& platform, int code) {
-  platform.ShowMessage(BoxOwner::MainWindow, ReportText(code), kSetupCaption);
+void ReportMessage(Platform& platform, MessageCode code) {
+  platform.ShowMessage(BoxOwner::Program, ReportText(code), kSetupCaption);
 }

@@ -2,7 +2,7 @@
 // window. The dialogs implement it on Windows; tests answer in their place.
 #pragma once
 
-#include "app/ProgressSink.h"
+#include "state/ProgressSink.h"
 
 class InstallWindows {
  public:

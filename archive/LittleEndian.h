@@ -1,0 +1,12 @@
+// Little-endian numbers in bytes, as ZIP headers and the CRC's words hold
+// them.
+#pragma once
+
+#include <cstdint>
+
+inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+inline uint32_t Le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
