@@ -8,9 +8,10 @@ runs_32_bit() { /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; }
 # choose_wine: the build that runs here and its Wine. The shipped 32-bit
 # build (build/win) with 32-bit Wine where it can run, else the same sources
 # built for 64-bit Windows (build/win64) under 64-bit Wine. Sets WIN_BUILD,
-# WIN_TOOLCHAIN and WINELOADER.
+# WIN_TOOLCHAIN and WINELOADER. TESMO_WINE=64 takes the 64-bit way on a
+# machine that could run both, to try that way there.
 choose_wine() {
-  if runs_32_bit; then
+  if [ "${TESMO_WINE:-}" != 64 ] && runs_32_bit; then
     WIN_BUILD=build/win WIN_TOOLCHAIN=mingw32 WINELOADER=/usr/lib/wine/wine
   else
     WIN_BUILD=build/win64 WIN_TOOLCHAIN=mingw64 WINELOADER=/usr/lib/wine/wine64
