@@ -82,6 +82,13 @@ def central(archive, index):
 GOOD = [("Lesson.dwg", b"drawing " * 100), ("Readme.txt", b"read me")]
 
 
+def crc_error_zip():
+    """Three entries, the middle one's local CRC zeroed."""
+    archive = bytearray(zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")]))
+    patch(archive, archive.index(b"bad.txt") - 16, "I", 0)
+    return archive
+
+
 def check_cases():
     """The payloads that break one rule each: (label, archive, first entry's
     name, the --check lines' beginnings)."""
@@ -125,10 +132,8 @@ class Tool(unittest.TestCase):
             return run_tool(tmp, *args, **folder)
 
     def test_messages_and_lines_keep_their_order_and_paths_may_be_long(self):
-        archive = bytearray(zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")]))
-        patch(archive, archive.index(b"bad.txt") - 16, "I", 0)  # its local CRC
         deep = "/".join(["a-folder-name-of-some-length"] * 4)
-        code, lines = self.run_tool(archive, "ARCHIVE", "TMP/" + deep + "/out", folder=deep)
+        code, lines = self.run_tool(crc_error_zip(), "ARCHIVE", "TMP/" + deep + "/out", folder=deep)
         self.assertEqual((1, ["TMP/%s/out/One.txt ... OK" % deep, "message: bad.txt ... compressed data CRC error",
                               "TMP/%s/out/Three.txt ... OK" % deep]), (code, lines))
 
