@@ -19,13 +19,6 @@ namespace {
 
 typedef std::vector<std::string> Log;
 
-// A flat archive of stored entries, as far as the walk reads it.
-std::string Archive(const std::vector<Entry>& entries) {
-  std::string out;
-  for (const Entry& e : entries) out += e.Bytes();
-  return out + kCentralDirectory;
-}
-
 // The dialogs answered with an empty entry, and the calls that name paths
 // logged.
 class Fakes : public RecordingPlatform, public InstallWindows, public ProgressSink {

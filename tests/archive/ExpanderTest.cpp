@@ -54,9 +54,7 @@ class ExpanderTest : public ::testing::Test, public ProgressSink {
   // Writes the entries and |tail| as "a.zip" and expands it into |prefix|.
   ResultLevel Expand(const std::vector<Entry>& entries, const std::string& tail = kCentralDirectory,
                      std::string prefix = "") {
-    std::string bytes;
-    for (const Entry& e : entries) bytes += e.Bytes();
-    EXPECT_TRUE(t.WriteFile("a.zip", bytes + tail));
+    EXPECT_TRUE(t.WriteFile("a.zip", Archive(entries, tail)));
     disk.messages.clear();
     lines.clear();
     events.clear();

@@ -211,3 +211,11 @@ inline Entry Deflated(const std::string& name, const std::string& content) { ret
 
 // What follows the last entry of a real archive, as long as a header.
 inline const std::string kCentralDirectory = "PK\x01\x02" + std::string(40, 'c');
+
+// The entries' local headers one after another, then |tail|: an archive as
+// far as the walk reads it.
+inline std::string Archive(const std::vector<Entry>& entries, const std::string& tail = kCentralDirectory) {
+  std::string out;
+  for (const Entry& e : entries) out += e.Bytes();
+  return out + tail;
+}

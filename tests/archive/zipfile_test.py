@@ -53,10 +53,11 @@ def run_tool(tmp, archive_bytes, *args, folder="."):
 class ZipfileArchives(unittest.TestCase):
     def test_every_method_and_level_with_many_names(self):
         entries = many_entries()
+        archive = many_zip(entries)
         with tempfile.TemporaryDirectory() as tmp:
             self.assertEqual((0, ["TMP/out/%s ... OK" % normalised(e[0]) for e in entries]),
-                             run_tool(tmp, many_zip(entries), "ARCHIVE", "TMP/out"))
-            self.assertEqual((0, ["check: 40 entries, no problem"]), run_tool(tmp, many_zip(entries), "--check", "ARCHIVE"))
+                             run_tool(tmp, archive, "ARCHIVE", "TMP/out"))
+            self.assertEqual((0, ["check: 40 entries, no problem"]), run_tool(tmp, archive, "--check", "ARCHIVE"))
             self.assertEqual(sorted(normalised(e[0]) for e in entries), sorted(os.listdir(tmp + "/out")))
             for name, data, _, stamp in entries:
                 path = os.path.join(tmp, "out", normalised(name))
@@ -79,6 +80,13 @@ def central(archive, index):
 
 
 GOOD = [("Lesson.dwg", b"drawing " * 100), ("Readme.txt", b"read me")]
+
+
+def crc_error_zip():
+    """Three entries, the middle one's local CRC zeroed."""
+    archive = bytearray(zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")]))
+    patch(archive, archive.index(b"bad.txt") - 16, "I", 0)
+    return archive
 
 
 def check_cases():
@@ -124,10 +132,8 @@ class Tool(unittest.TestCase):
             return run_tool(tmp, *args, **folder)
 
     def test_messages_and_lines_keep_their_order_and_paths_may_be_long(self):
-        archive = bytearray(zip_bytes([("one.txt", b"1"), ("bad.txt", b"2"), ("three.txt", b"3")]))
-        patch(archive, archive.index(b"bad.txt") - 16, "I", 0)  # its local CRC
         deep = "/".join(["a-folder-name-of-some-length"] * 4)
-        code, lines = self.run_tool(archive, "ARCHIVE", "TMP/" + deep + "/out", folder=deep)
+        code, lines = self.run_tool(crc_error_zip(), "ARCHIVE", "TMP/" + deep + "/out", folder=deep)
         self.assertEqual((1, ["TMP/%s/out/One.txt ... OK" % deep, "message: bad.txt ... compressed data CRC error",
                               "TMP/%s/out/Three.txt ... OK" % deep]), (code, lines))
 

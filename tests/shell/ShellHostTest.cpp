@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/ShellFolder.h"
 #include "shell/Shortcut.h"
 #include "state/MessageReporter.h"
 #include "tests/shell/ShellTestKit.h"

@@ -7,7 +7,6 @@
 #include <commctrl.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>

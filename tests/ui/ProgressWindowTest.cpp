@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 
 #include "platform/Win32Platform.h"
 #include "tests/ui/DialogTest.h"
