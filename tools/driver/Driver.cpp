@@ -4,12 +4,13 @@
 //
 //   tesmo_driver run EXE [--type TEXT] [--press install|cancel|escape|close]
 //                [--show N] [--hold-escape] [--signal DIR [--signal-lines N]]
-//                [--timeout S] [--out FILE]
+//                [--out FILE]
 //   tesmo_driver link FILE.lnk...
 //   tesmo_driver payload EXE ZIP OUT.exe
 //
-// Every wait is bounded: an installer that is stuck has what is on screen
-// written out, is ended, and the driver exits with 2.
+// Every wait is bounded (a whole run by two minutes): an installer that is
+// stuck has what is on screen written out, is ended, and the driver exits
+// with 2.
 #include <windows.h>
 
 #include <objbase.h>
@@ -28,6 +29,7 @@
 namespace {
 
 const UINT kReplyMs = 200;  // the longest wait for one answer of a window
+const double kRunSeconds = 120;  // the longest run, start to exit
 
 // ---------------------------------------------------------------- transcript
 
@@ -143,7 +145,6 @@ struct Options {
   std::string exe, type, press = "install", signal, out;
   bool typeSet = false, holdEscape = false;
   int signalLines = 0, show = -1;  // -1: no show command given
-  double timeout = 120;
 };
 
 void SendEscape(bool down) {
@@ -161,7 +162,7 @@ void Touch(const std::string& folder, const char* name) {
 
 class Run {
  public:
-  explicit Run(const Options& options) : o_(options), deadline_(Now() + options.timeout) {}
+  explicit Run(const Options& options) : o_(options), deadline_(Now() + kRunSeconds) {}
 
   // The exit code of the driver: 0 when the installer ended by itself.
   int Go() {
@@ -514,7 +515,7 @@ int Usage() {
   fprintf(stderr,
           "usage: tesmo_driver run EXE [--type TEXT] [--press install|cancel|escape|close]\n"
           "                    [--show N] [--hold-escape] [--signal DIR [--signal-lines N]]\n"
-          "                    [--timeout S] [--out FILE]\n"
+          "                    [--out FILE]\n"
           "       tesmo_driver link FILE.lnk...\n"
           "       tesmo_driver payload EXE ZIP OUT.exe\n");
   return 1;
@@ -544,7 +545,6 @@ int main(int argc, char** argv) {
     else if (arg == "--show" && more) o.show = atoi(argv[++i]);
     else if (arg == "--signal" && more) o.signal = argv[++i];
     else if (arg == "--signal-lines" && more) o.signalLines = atoi(argv[++i]);
-    else if (arg == "--timeout" && more) o.timeout = atof(argv[++i]);
     else if (arg == "--out" && more) o.out = argv[++i];
     else return Usage();
   }
