@@ -57,6 +57,12 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+std::string Title(HWND window) {
+  char title[512] = "";
+  GetWindowTextA(window, title, sizeof title);
+  return title;
+}
+
 // A window's text as its own window procedure answers it, so only while its
 // thread serves messages: what the user could see then. false when it did
 // not answer in time.
@@ -95,9 +101,7 @@ struct Screen {
           const std::string name = ClassOf(window);
           if (name == "Tesmo Setup") screen->main = window;
           if (!IsWindowVisible(window)) return TRUE;
-          char title[256] = "";
-          GetWindowTextA(window, title, sizeof title);
-          screen->shown.insert(name + ": " + title);
+          screen->shown.insert(name + ": " + Title(window));
           if (name != "#32770") return TRUE;
           if (GetDlgItem(window, 101)) screen->prompt = window;
           else if (GetDlgItem(window, 1033)) screen->progress = window;
@@ -127,9 +131,7 @@ void DumpScreen(DWORD process) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner != static_cast<DWORD>(process) || !IsWindowVisible(window)) return TRUE;
-        char title[512] = "";
-        GetWindowTextA(window, title, sizeof title);
-        Emit("  window " + ClassOf(window) + " \"" + title + "\"");
+        Emit("  window " + ClassOf(window) + " \"" + Title(window) + "\"");
         for (HWND child = GetWindow(window, GW_CHILD); child;
              child = GetWindow(child, GW_HWNDNEXT))
           Emit("    " + std::to_string(GetDlgCtrlID(child)) + " " + ClassOf(child) + " \"" +
@@ -263,12 +265,6 @@ class Run {
     }
     return facts + " | comctl32 " + controls;
   }
-  static std::string Title(HWND window) {
-    char title[512] = "";
-    GetWindowTextA(window, title, sizeof title);
-    return title;
-  }
-
   void Press() {
     if (o_.press == "install" || o_.press == "cancel") {
       PostMessageA(GetDlgItem(prompt_, o_.press == "install" ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
