@@ -64,10 +64,12 @@ if(TESMO_PAYLOAD)
   if(NOT EXISTS ${payload} OR IS_DIRECTORY ${payload})
     message(FATAL_ERROR "TESMO_PAYLOAD: no archive at ${payload}")
   endif()
+  set(payload_folders)
 elseif(TESMO_ADDON_FOLDER)
   get_filename_component(addon ${TESMO_ADDON_FOLDER} ABSOLUTE)
   get_filename_component(help ${TESMO_HELP_FOLDER} ABSOLUTE)
   set(payload ${payload_dir}/Tesmo.zip)
+  set(payload_folders ${addon} ${help})
   # Globbed again at every build, so that a file added or removed makes the
   # archive again: the list goes into a file that changes only with it (a
   # file copied in with an old time would not make the archive older). A
@@ -92,6 +94,7 @@ elseif(TESMO_ADDON_FOLDER)
     VERBATIM)
 else()
   set(payload ${payload_dir}/Tesmo.zip)
+  set(payload_folders ${payload_dir}/Tesmo-addon ${payload_dir}/Tesmo-help)
   add_custom_command(OUTPUT ${payload}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${payload_dir}
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_sample_payload.py ${payload}
@@ -103,13 +106,7 @@ endif()
 set(TESMO_PAYLOAD_FILE ${payload} CACHE INTERNAL "")
 # The two folders it was made from, if it was: the end-to-end tests expect
 # every file of them installed.
-if(TESMO_PAYLOAD)
-  set(TESMO_PAYLOAD_FOLDERS "" CACHE INTERNAL "")
-elseif(TESMO_ADDON_FOLDER)
-  set(TESMO_PAYLOAD_FOLDERS "${addon};${help}" CACHE INTERNAL "")
-else()
-  set(TESMO_PAYLOAD_FOLDERS "${payload_dir}/Tesmo-addon;${payload_dir}/Tesmo-help" CACHE INTERNAL "")
-endif()
+set(TESMO_PAYLOAD_FOLDERS "${payload_folders}" CACHE INTERNAL "")
 
 set(payload_checked ${payload_dir}/checked.stamp)
 add_custom_command(OUTPUT ${payload_checked}

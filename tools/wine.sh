@@ -8,13 +8,19 @@ runs_32_bit() { /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; }
 # choose_wine: the build that runs here and its Wine. The shipped 32-bit
 # build (build/win) with 32-bit Wine where it can run, else the same sources
 # built for 64-bit Windows (build/win64) under 64-bit Wine. Sets WIN_BUILD,
-# WIN_TOOLCHAIN and WINELOADER. TESMO_WINE=64 takes the 64-bit way on a
-# machine that could run both, to try that way there.
+# WIN_TOOLCHAIN, WINELOADER and WIN_WAY (the way taken and why, to print).
+# TESMO_WINE=64 takes the 64-bit way on a machine that could run both, to
+# try that way there.
 choose_wine() {
-  if [ "${TESMO_WINE:-}" != 64 ] && runs_32_bit; then
+  if [ "${TESMO_WINE:-}" = 64 ]; then
+    WIN_BUILD=build/win64 WIN_TOOLCHAIN=mingw64 WINELOADER=/usr/lib/wine/wine64
+    WIN_WAY="64-bit build under 64-bit Wine (chosen by TESMO_WINE=64)"
+  elif runs_32_bit; then
     WIN_BUILD=build/win WIN_TOOLCHAIN=mingw32 WINELOADER=/usr/lib/wine/wine
+    WIN_WAY="shipped 32-bit build under 32-bit Wine"
   else
     WIN_BUILD=build/win64 WIN_TOOLCHAIN=mingw64 WINELOADER=/usr/lib/wine/wine64
+    WIN_WAY="64-bit build under 64-bit Wine (this kernel runs no 32-bit code)"
   fi
   export WINELOADER
 }

@@ -4,12 +4,13 @@
 //
 //   tesmo_driver run EXE [--type TEXT] [--press install|cancel|escape|close]
 //                [--show N] [--hold-escape] [--signal DIR [--signal-lines N]]
-//                [--timeout S] [--out FILE]
+//                [--out FILE]
 //   tesmo_driver link FILE.lnk...
 //   tesmo_driver payload EXE ZIP OUT.exe
 //
-// Every wait is bounded: an installer that is stuck has what is on screen
-// written out, is ended, and the driver exits with 2.
+// Every wait is bounded (a whole run by two minutes): an installer that is
+// stuck has what is on screen written out, is ended, and the driver exits
+// with 2.
 #include <windows.h>
 
 #include <objbase.h>
@@ -28,6 +29,7 @@
 namespace {
 
 const UINT kReplyMs = 200;  // the longest wait for one answer of a window
+const double kRunSeconds = 120;  // the longest run, start to exit
 
 // ---------------------------------------------------------------- transcript
 
@@ -53,6 +55,12 @@ std::string ClassOf(HWND window) {
   char name[64] = "";
   GetClassNameA(window, name, sizeof name);
   return name;
+}
+
+std::string Title(HWND window) {
+  char title[512] = "";
+  GetWindowTextA(window, title, sizeof title);
+  return title;
 }
 
 // A window's text as its own window procedure answers it, so only while its
@@ -93,9 +101,7 @@ struct Screen {
           const std::string name = ClassOf(window);
           if (name == "Tesmo Setup") screen->main = window;
           if (!IsWindowVisible(window)) return TRUE;
-          char title[256] = "";
-          GetWindowTextA(window, title, sizeof title);
-          screen->shown.insert(name + ": " + title);
+          screen->shown.insert(name + ": " + Title(window));
           if (name != "#32770") return TRUE;
           if (GetDlgItem(window, 101)) screen->prompt = window;
           else if (GetDlgItem(window, 1033)) screen->progress = window;
@@ -125,9 +131,7 @@ void DumpScreen(DWORD process) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner != static_cast<DWORD>(process) || !IsWindowVisible(window)) return TRUE;
-        char title[512] = "";
-        GetWindowTextA(window, title, sizeof title);
-        Emit("  window " + ClassOf(window) + " \"" + title + "\"");
+        Emit("  window " + ClassOf(window) + " \"" + Title(window) + "\"");
         for (HWND child = GetWindow(window, GW_CHILD); child;
              child = GetWindow(child, GW_HWNDNEXT))
           Emit("    " + std::to_string(GetDlgCtrlID(child)) + " " + ClassOf(child) + " \"" +
@@ -143,7 +147,6 @@ struct Options {
   std::string exe, type, press = "install", signal, out;
   bool typeSet = false, holdEscape = false;
   int signalLines = 0, show = -1;  // -1: no show command given
-  double timeout = 120;
 };
 
 void SendEscape(bool down) {
@@ -161,7 +164,7 @@ void Touch(const std::string& folder, const char* name) {
 
 class Run {
  public:
-  explicit Run(const Options& options) : o_(options), deadline_(Now() + options.timeout) {}
+  explicit Run(const Options& options) : o_(options), deadline_(Now() + kRunSeconds) {}
 
   // The exit code of the driver: 0 when the installer ended by itself.
   int Go() {
@@ -262,12 +265,6 @@ class Run {
     }
     return facts + " | comctl32 " + controls;
   }
-  static std::string Title(HWND window) {
-    char title[512] = "";
-    GetWindowTextA(window, title, sizeof title);
-    return title;
-  }
-
   void Press() {
     if (o_.press == "install" || o_.press == "cancel") {
       PostMessageA(GetDlgItem(prompt_, o_.press == "install" ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
@@ -514,7 +511,7 @@ int Usage() {
   fprintf(stderr,
           "usage: tesmo_driver run EXE [--type TEXT] [--press install|cancel|escape|close]\n"
           "                    [--show N] [--hold-escape] [--signal DIR [--signal-lines N]]\n"
-          "                    [--timeout S] [--out FILE]\n"
+          "                    [--out FILE]\n"
           "       tesmo_driver link FILE.lnk...\n"
           "       tesmo_driver payload EXE ZIP OUT.exe\n");
   return 1;
@@ -544,7 +541,6 @@ int main(int argc, char** argv) {
     else if (arg == "--show" && more) o.show = atoi(argv[++i]);
     else if (arg == "--signal" && more) o.signal = argv[++i];
     else if (arg == "--signal-lines" && more) o.signalLines = atoi(argv[++i]);
-    else if (arg == "--timeout" && more) o.timeout = atof(argv[++i]);
     else if (arg == "--out" && more) o.out = argv[++i];
     else return Usage();
   }

@@ -209,10 +209,11 @@ def make(addon, help_folder, out, epoch, listing=True):
     newest = max([e.seconds for e in help_entries] or [int(os.stat(help_folder).st_mtime)])
     if len(nested) > LARGEST:
         problems.append("%s: %s of %s" % (help_folder, NESTED, too_large(len(nested))))
-    archive = zip_bytes(addon_entries + [Entry(NESTED, nested, newest)], epoch)
+    addon_entries.append(Entry(NESTED, nested, newest))
+    archive = zip_bytes(addon_entries, epoch)
     if len(archive) > LARGEST:
         problems.append("%s: the archive of %s" % (out, too_large(len(archive))))
-    for folder, entries in ((addon, addon_entries + [None]), (help_folder, help_entries)):
+    for folder, entries in ((addon, addon_entries), (help_folder, help_entries)):
         if len(entries) > MOST_ENTRIES:
             problems.append("%s: %d files, more than a ZIP without ZIP64 holds (%d)"
                             % (folder, len(entries), MOST_ENTRIES))
@@ -222,9 +223,8 @@ def make(addon, help_folder, out, epoch, listing=True):
         f.write(archive)
     os.replace(out + ".part", out)
     print("make_payload: %s, %s bytes: %d entries, %s with %d" % (
-        out, format(len(archive), ","), len(addon_entries) + 1, NESTED, len(help_entries)))
+        out, format(len(archive), ","), len(addon_entries), NESTED, len(help_entries)))
     if listing:
-        addon_entries.append(Entry(NESTED, nested, newest))
         for title, entries in (("<drive>\\Quarn7\\Tesmo, from " + addon, addon_entries),
                                ("<drive>\\Quarn7\\Help\\Tesmohelp, from " + help_folder,
                                 help_entries)):
