@@ -27,8 +27,8 @@ demo_driver() { printf '%s' "$WIN_BUILD/tools/driver/tesmo_driver.exe"; }
 demo_build() {
   echo "== building Tesmo_setup.exe and tesmo_driver.exe in $WIN_BUILD"
   mkdir -p "$(dirname "$WIN_BUILD")" && : >"$WIN_BUILD.log"
-  # Configured every time: a build folder made before the driver existed
-  # would not know its target.
+  # Configured every time: the options (a publisher's payload, or none)
+  # must be those of this run, not the ones the folder was made with.
   run_logged "$WIN_BUILD.log" cmake -S . -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$WIN_TOOLCHAIN.cmake" "$@" &&
   run_logged "$WIN_BUILD.log" cmake --build "$WIN_BUILD" -j2 --target Tesmo_setup tesmo_driver
